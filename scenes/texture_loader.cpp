@@ -1,0 +1,42 @@
+// Builds OpenGL textures from the run-length-encoded images stored in the program's resources.
+#include "scenes/texture_loader.h"
+
+#include "host/alert.h"
+#include "host/saver_main.h"
+
+#include <windows.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+static_assert(TGA_FORMAT_RGB == GL_RGB && TGA_FORMAT_RGBA == GL_RGBA, "TGA formats are GL's");
+
+TextureImage g_Textures[TEXTURE_SLOT_COUNT];
+
+bool LoadTGA(int id, int slot) {
+    if (slot < 0 || slot >= TEXTURE_SLOT_COUNT)
+        return false;
+    TextureImage& image = g_Textures[slot];
+    const uint8_t* data = nullptr;
+    DWORD size = 0;
+    if (HRSRC found = FindResourceA(g_hInst, MAKEINTRESOURCEA(id), "tga")) {
+        if (HGLOBAL loaded = LoadResource(g_hInst, found)) {
+            data = static_cast<const uint8_t*>(LockResource(loaded));
+            size = SizeofResource(g_hInst, found);
+        }
+    }
+    if (!data || size == 0) {
+        alert("Could not locate image resource", "ERROR");
+        return false;
+    }
+    if (!ParseTGAHeader(image, data, size))
+        return false;
+    glGenTextures(1, &image.texId);
+    glBindTexture(GL_TEXTURE_2D, image.texId);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, image.format, image.width, image.height, image.format,
+                      GL_UNSIGNED_BYTE, image.pixels);
+    // Only the base level is sampled; the mipmaps exist but these filters never read them.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    free_tga_pixels(image);
+    return true;
+}
