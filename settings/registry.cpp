@@ -3,9 +3,9 @@
 #include "settings/registry.h"
 
 #include "render/render_state.h"
+#include "scenes/random_generator.h"
 #include "settings/module_params.h"
 
-#include <cstdlib>
 #include <ctime>
 
 void reg_set_key(HWND, const char*) {}
@@ -14,7 +14,7 @@ void load_settings(HWND) {
     init_module_defaults();
     g_nModule = next_enabled_module(0);
     load_module_params(g_nModule);
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    seed_random(static_cast<uint32_t>(std::time(nullptr)));
 }
 
 void save_settings() {}
