@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all deps build run test unit bench format clean
+.PHONY: all deps build run test unit bench dist format clean
 
 all: build
 
@@ -28,8 +28,14 @@ unit: build
 bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py
 
+# The saver and its installer, ready to hand out.
+dist: build
+	mkdir -p dist
+	cp $(BUILD)/velta2.scr $(BUILD)/velta2-setup.exe dist/
+	@echo "dist/velta2.scr dist/velta2-setup.exe"
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) dist
