@@ -11,6 +11,7 @@ xvfb xauth x11-utils xdotool
 imagemagick python3-pil python3-pytest
 pulseaudio pulseaudio-utils sox
 googletest nsis
+clang libclang-rt-14-dev
 "
 
 missing=""
