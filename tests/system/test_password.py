@@ -73,9 +73,11 @@ class PasswordBench:
         _put(self.desktop, APP_DEFAULTS, "Version", ("REG_SZ", "win98") if on else None)
 
     def use_password(self, value):
-        """value None removes "ScreenSaveUsePassword"; a number stores it as 4 bytes."""
-        _put(self.desktop, DESKTOP_KEY, "ScreenSaveUsePassword",
-             None if value is None else ("REG_DWORD", str(value)))
+        """value None removes "ScreenSaveUsePassword"; a number stores it as a DWORD, a
+        (type, data) pair as given."""
+        if isinstance(value, int):
+            value = ("REG_DWORD", str(value))
+        _put(self.desktop, DESKTOP_KEY, "ScreenSaveUsePassword", value)
 
     def place(self, built, name):
         shutil.copy(os.path.join(self.stand_ins, built), os.path.join(self.dir, name))
@@ -159,9 +161,12 @@ def test_without_a_password_the_first_close_closes(desktop, bench, platform, pas
     assert running_calls(saver) == []
 
 
-def test_accepted_password_closes_then_frees_the_library_and_clears_running(desktop, bench):
+# Windows 98 itself keeps the switch as 4 binary bytes.
+@pytest.mark.parametrize("switch", [1, ("REG_BINARY", "01000000")])
+def test_accepted_password_closes_then_frees_the_library_and_clears_running(
+        desktop, bench, switch):
     bench.windows_98()
-    bench.use_password(1)
+    bench.use_password(switch)
     bench.place("password_stand_in.dll", "PASSWORD.CPL")
     bench.answers(1)
     saver, w = bench.start_full_screen()
