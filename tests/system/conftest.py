@@ -145,9 +145,14 @@ class Saver:
         self.proc = desktop.spawn([scr or desktop.scr] + args, env)
 
     def wait_window(self, cls=SAVER_CLASS, title="Screen Saver", timeout=30):
-        found = wait_until(lambda: self.desktop.find_window(cls, title) or self.exited(),
-                           timeout)
-        assert isinstance(found, dict), f"no {title!r} window appeared"
+        """The window's row once it exists and is visible (it exists during WM_CREATE
+        already, before it is shown)."""
+        def shown():
+            row = self.desktop.find_window(cls, title)
+            return row if row and row["visible"] == "1" else self.exited()
+
+        found = wait_until(shown, timeout)
+        assert isinstance(found, dict), f"no visible {title!r} window appeared"
         return found
 
     def exited(self):
