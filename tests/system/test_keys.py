@@ -183,10 +183,14 @@ def test_stored_oddities_are_read_by_their_rules(desktop, start_saver, settings)
     assert values["cycle time"] == 15
 
 
-def test_cycle_time_zero_stays_zero(desktop, start_saver, settings):
-    store(desktop, "mod1 depth", 5000)
-    store(desktop, "cycle time", 0)
+def test_a_value_of_another_type_counts_as_missing(desktop, start_saver, settings):
+    code, text = desktop.reg("add", SETTINGS_KEY, "/v", "mod1 depth", "/t", "REG_SZ", "/d",
+                             "far away", "/f")
+    assert code == 0, text
+    store(desktop, "mod2 depth", 1234)
     saver = start(desktop, start_saver)
+    assert params(desktop)["g_fDepth"] == 50.0  # no module value is read without mod1 depth
     keys(desktop, "Escape")
     assert saver.wait(20) == 0
-    assert read_settings(desktop)["cycle time"] == 0
+    values = read_settings(desktop)
+    assert values["mod1 depth"] == 5000 and values["mod2 depth"] == 4000

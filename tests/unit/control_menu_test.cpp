@@ -35,7 +35,7 @@ std::string text_of(HWND hwnd) {
 
 struct Seen {
     bool found = false;
-    std::string caption, okText, keys, moduleKeys;
+    std::string caption, okText, moduleKeys;
     LONG okStyle = 0;
     int okId = 0;
     RECT client{}, window{}, clip{}, expectedClient{}, okRect{};
@@ -66,9 +66,7 @@ void inspect_and_close(Seen* seen, WPARAM command) {
         seen->okRect = {};
     for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::string text = text_of(child);
-        if (text.rfind("F1", 0) == 0)
-            seen->keys = text;
-        else if (text.rfind("Enter", 0) == 0)
+        if (text.rfind("Enter", 0) == 0)
             seen->moduleKeys = text;
     }
     // A second request while this one is open returns at once.
@@ -93,11 +91,6 @@ TEST(ControlMenu, ShowsTheKeysCentredAndHoldsThePointerInTheSaver) {
     EXPECT_EQ(seen.okText, "OK");
     EXPECT_EQ(seen.okStyle & 0x0F, BS_DEFPUSHBUTTON);
     EXPECT_NE(seen.okRect.right, 0) << "OK button not at 43, 135, 50 by 16";
-    EXPECT_EQ(seen.keys, "F1 - This Control Menu\nEsc - Quit\n\nPage Up - Zoom Out\n"
-                         "Page Down - Zoom In\nArrow Keys - Up Down Right Left\n"
-                         "F2,F3 - Rotate Fwd/Bkwd\nF4,F5 - Rotate Vertical\n"
-                         "F6,F7 - Rotate Left/Right\nF8,F9 - Speed Up/Down\n"
-                         "Home - Restore Default Position");
     EXPECT_EQ(seen.moduleKeys, "Enter - Next Module\nBackspace - Previous Module");
     EXPECT_EQ(seen.client.right, seen.expectedClient.right);
     EXPECT_EQ(seen.client.bottom, seen.expectedClient.bottom);
@@ -127,11 +120,6 @@ TEST(ControlMenu, CancelClosesItAndTheDialogLeavesThePointerAlone) {
     inspector.join();
     ASSERT_TRUE(seen.found);
     EXPECT_TRUE(EqualRect(&seen.clip, &before));
-    // Closed and unmarked: it opens again.
-    std::thread again(inspect_and_close, &seen, WPARAM(IDOK));
-    show_control_menu(nullptr);
-    again.join();
-    EXPECT_TRUE(seen.found);
     g_bSaverMode = true;
 }
 

@@ -174,21 +174,6 @@ TEST_F(Registry, StoredOdditiesReadByTheirRules) {
     EXPECT_EQ(g_nCycleTime, 0);
 }
 
-TEST_F(Registry, FirstModuleShownIsTheLowestEnabledOne) {
-    load_settings(nullptr);
-    put_dword(TEST_KEY, "mod1 active", 0);
-    put_dword(TEST_KEY, "mod2 active", 0);
-    put_dword(TEST_KEY, "mod3 depth", 1234);
-    load_settings(nullptr);
-    EXPECT_EQ(g_nModule, 3);
-    EXPECT_EQ(g_fDepth, 12.34f);
-    EXPECT_EQ(g_fPhase, 0.0f);
-    for (int k = 1; k <= MODULE_COUNT; ++k)
-        put_dword(TEST_KEY, ("mod" + std::to_string(k) + " active").c_str(), 0);
-    load_settings(nullptr);
-    EXPECT_EQ(g_nModule, 0);
-}
-
 TEST_F(Registry, WithoutModOneDepthEveryModuleReturnsToDefaults) {
     load_settings(nullptr);
     put_dword(TEST_KEY, "mod12 depth", 100);

@@ -258,12 +258,4 @@ TEST_F(ViewKeys, F11ShowsTheLiveValues) {
     EXPECT_FALSE(g_bQuit);
 }
 
-TEST_F(ViewKeys, ParamsTextStaysInsideItsBuffer) {
-    g_fDepth = g_fHorz = g_fVert = g_fXrot = g_fYrot = g_fZrot = -3.4e38f;
-    char text[500];
-    const int length = format_view_params(text, sizeof text);
-    EXPECT_LT(length, 500);
-    EXPECT_EQ(std::string(text).size(), static_cast<size_t>(length));
-}
-
 } // namespace
