@@ -143,8 +143,13 @@ class Saver:
         self.proc = desktop.spawn([desktop.scr] + args)
 
     def wait_window(self, cls=SAVER_CLASS, title="Screen Saver", timeout=30):
-        found = wait_until(lambda: self.desktop.find_window(cls, title) or self.exited(),
-                           timeout)
+        # A window is found while it is still being created (the settings load runs then) and
+        # is shown only afterwards; it counts as there once it is visible.
+        def shown():
+            w = self.desktop.find_window(cls, title)
+            return w if w and w["visible"] == "1" else None
+
+        found = wait_until(lambda: shown() or self.exited(), timeout)
         assert isinstance(found, dict), f"no {title!r} window appeared"
         return found
 
