@@ -3,6 +3,8 @@
 // only on that thread, from a successful decoder_open to its decoder_close.
 #pragma once
 
+#include <cstdint>
+
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 

@@ -36,10 +36,12 @@ void play_tune(HWND notify, int player) {
     char* text = new char[PLAY_TEXT_BYTES];
     std::strncpy(text, TUNE_URL, PLAY_TEXT_BYTES - 1);
     text[PLAY_TEXT_BYTES - 1] = '\0';
-    const bool in_range = player >= 0 && player < PLAYER_COUNT;
-    if (!in_range || !PostThreadMessageA(g_dwPlayerId[player], PLAYER_PLAY,
-                                         reinterpret_cast<WPARAM>(notify),
-                                         reinterpret_cast<LPARAM>(text)))
+    // An empty slot is tested outright: Wine accepts posts to thread id 0 and would lose the
+    // block, where Windows refuses them.
+    const bool has_player = player >= 0 && player < PLAYER_COUNT && g_dwPlayerId[player] != 0;
+    if (!has_player || !PostThreadMessageA(g_dwPlayerId[player], PLAYER_PLAY,
+                                           reinterpret_cast<WPARAM>(notify),
+                                           reinterpret_cast<LPARAM>(text)))
         delete[] text;
 }
 

@@ -1,8 +1,6 @@
 // Wave output of one play-out: device, five buffers, feed and drain phases, closing.
 #include "music/wave_out.h"
 
-#include <mmsystem.h>
-
 void CALLBACK wave_done_callback(HWAVEOUT, UINT msg, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
     if (msg != WOM_DONE)
         return;

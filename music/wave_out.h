@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "music/decoder.h"
 #include "music/player_commands.h"
