@@ -27,6 +27,7 @@ unit: build
 
 bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py
+	BUILD=$(BUILD) /usr/bin/python3 tools/music_bench.py
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -8,7 +8,7 @@
 #include "music/wave_out.h"
 
 // ---- Player table (main thread only) ----
-static HANDLE g_hPlayer[PLAYER_COUNT];  // 0 when the slot has no player
+static HANDLE g_hPlayer[PLAYER_COUNT];   // 0 when the slot has no player
 static DWORD g_dwPlayerId[PLAYER_COUNT]; // 0 when the slot has no player
 
 static const char TUNE_URL[] = "res://TESTOGG";
@@ -39,9 +39,9 @@ void play_tune(HWND notify, int player) {
     // An empty slot is tested outright: Wine accepts posts to thread id 0 and would lose the
     // block, where Windows refuses them.
     const bool has_player = player >= 0 && player < PLAYER_COUNT && g_dwPlayerId[player] != 0;
-    if (!has_player || !PostThreadMessageA(g_dwPlayerId[player], PLAYER_PLAY,
-                                           reinterpret_cast<WPARAM>(notify),
-                                           reinterpret_cast<LPARAM>(text)))
+    if (!has_player ||
+        !PostThreadMessageA(g_dwPlayerId[player], PLAYER_PLAY, reinterpret_cast<WPARAM>(notify),
+                            reinterpret_cast<LPARAM>(text)))
         delete[] text;
 }
 

@@ -9,9 +9,9 @@
 // opened over it, the decoder owns it and resource_close releases it. The data belongs to the
 // program's module and is never freed.
 struct ResourceStream {
-    uint32_t position;          // byte offset of the next read; may lie past the end after a seek
-    uint32_t length;            // size of the data in bytes
-    const unsigned char* data;  // the locked resource data
+    uint32_t position;         // byte offset of the next read; may lie past the end after a seek
+    uint32_t length;           // size of the data in bytes
+    const unsigned char* data; // the locked resource data
 };
 
 // Copies up to size * count bytes from the current position and advances it; a read that

@@ -22,6 +22,8 @@ WAVEFORMATEX wave_format(int channels, long rate) {
     return format;
 }
 
+volatile LONG g_nWaveStarved;
+
 namespace {
 
 // The device, its buffers and the shared slots of one play-out.
@@ -48,6 +50,8 @@ LONG in_flight(PlayOut& p) {
 // Reserves room for one more buffer on the device when there is any.
 bool grant_buffer(PlayOut& p) {
     EnterCriticalSection(&p.slots.lock);
+    if (p.slots.nInFlight == 0 && p.nCurrent != 0)
+        InterlockedIncrement(&g_nWaveStarved);
     const bool granted = p.slots.nInFlight < WAVE_BUFFER_COUNT;
     if (granted)
         ++p.slots.nInFlight;
@@ -62,9 +66,8 @@ DWORD feed_buffer(PlayOut& p) {
     WAVEHDR& header = p.headers[p.nCurrent];
     header.dwBufferLength = 0;
     while (header.dwBufferLength < WAVE_BUFFER_BYTES) {
-        const long got =
-            decoder_read(p.dec, header.lpData + header.dwBufferLength,
-                         static_cast<int>(WAVE_BUFFER_BYTES - header.dwBufferLength));
+        const long got = decoder_read(p.dec, header.lpData + header.dwBufferLength,
+                                      static_cast<int>(WAVE_BUFFER_BYTES - header.dwBufferLength));
         if (got <= 0)
             break; // end of stream, or a decoder error that shortens this buffer
         header.dwBufferLength += static_cast<DWORD>(got);
@@ -142,7 +145,8 @@ bool play_out(PlayerState* player, Decoder* dec) {
     p.slots.hDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     WAVEFORMATEX format = wave_format(dec->nChannels, dec->nRate);
     if (!p.slots.hDone ||
-        waveOutOpen(&p.hDevice, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wave_done_callback),
+        waveOutOpen(&p.hDevice, WAVE_MAPPER, &format,
+                    reinterpret_cast<DWORD_PTR>(wave_done_callback),
                     reinterpret_cast<DWORD_PTR>(&p.slots), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
         release_slots(p);
         decoder_close(dec);

@@ -31,6 +31,11 @@ void CALLBACK wave_done_callback(HWAVEOUT device, UINT msg, DWORD_PTR instance, 
 // The PCM format for a stream: 16-bit, the stream's channels and rate.
 WAVEFORMATEX wave_format(int channels, long rate);
 
+// Buffers granted mid-stream when the device had already played everything queued: each is
+// a gap in the sound of the players' own making (the decoder or the player thread fell
+// behind). Counted across all players with interlocked increments; read by the benchmark.
+extern volatile LONG g_nWaveStarved;
+
 // Plays the open decoder out on the calling player thread, taking in the player's commands
 // as it goes; a stop or quit flag ends it early and cuts the sound off. Posts WM_APP to the
 // current request's notify window when the stream has sounded to its natural end. Always

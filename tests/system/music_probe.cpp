@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "music/players.h"
+#include "music/wave_out.h"
 
 namespace {
 
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     const DWORD closing = elapsed();
     stop_all_players();
     quit_all_players();
-    std::printf("event=closed t=%lu quit_ms=%lu\n", elapsed(), elapsed() - closing);
+    std::printf("event=closed t=%lu quit_ms=%lu starved=%ld\n", elapsed(), elapsed() - closing,
+                g_nWaveStarved);
     return 0;
 }

@@ -67,6 +67,7 @@ def test_players_overlap_copies_every_3_2_s_and_stop_with_the_program(desktop, s
     events = probe_events(proc)
     closed = [e for e in events if e["event"] == "closed"]
     assert closed and int(closed[0]["quit_ms"]) < 500, events
+    assert closed[0]["starved"] == "0", "a player let its device run dry"
     sound_spans = rec.sound_spans()
     assert sound_spans, "nothing reached the sink"
     assert sound_spans[0][0] == pytest.approx(starts[0], abs=0.3)

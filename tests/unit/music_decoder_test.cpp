@@ -16,7 +16,8 @@ std::vector<unsigned char> resource_bytes(const char* name) {
     HRSRC found = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10));
     if (!found)
         return {};
-    const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+    const auto* data =
+        static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
     return std::vector<unsigned char>(data, data + SizeofResource(nullptr, found));
 }
 

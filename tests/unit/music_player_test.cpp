@@ -68,9 +68,9 @@ TEST(PlayerCommands, StopByPhase) {
         bool stopAfter;
     };
     const Case cases[] = {
-        {PHASE_IDLE, 0, 0, false}, {PHASE_IDLE, 1, 2, false},  // idle: only the queue
-        {PHASE_FEED, 0, 0, true},  {PHASE_FEED, 1, 2, true},   // feeding: both
-        {PHASE_DRAIN, 0, 2, true}, {PHASE_DRAIN, 1, 2, true},  // draining: the queue stays
+        {PHASE_IDLE, 0, 0, false}, {PHASE_IDLE, 1, 2, false}, // idle: only the queue
+        {PHASE_FEED, 0, 0, true},  {PHASE_FEED, 1, 2, true},  // feeding: both
+        {PHASE_DRAIN, 0, 2, true}, {PHASE_DRAIN, 1, 2, true}, // draining: the queue stays
     };
     for (const Case& c : cases) {
         PlayerState player;
@@ -120,8 +120,8 @@ HWND notice_window() {
         RegisterClassA(&wc);
         registered = true;
     }
-    HWND hwnd = CreateWindowExA(0, "VeltaNoticeCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = CreateWindowExA(0, "VeltaNoticeCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
     g_notices[hwnd] = 0;
     return hwnd;
 }
@@ -173,8 +173,8 @@ struct TestPlayer {
     }
 };
 
-#define NEED_DEVICE()                                                                          \
-    if (!have_wave_device())                                                                   \
+#define NEED_DEVICE()                                                                              \
+    if (!have_wave_device())                                                                       \
     GTEST_SKIP() << "no wave-out device (run under a PulseAudio null sink)"
 
 } // namespace
