@@ -97,12 +97,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 6 && std::strcmp(argv[1], "post") == 0) {
-        return PostMessageA(handle_arg(argv[2]), std::strtoul(argv[3], nullptr, 0),
-                            std::strtoull(argv[4], nullptr, 0), std::strtoll(argv[5], nullptr, 0))
-                   ? 0
-                   : 1;
+        // An optional count posts the same message that many times back to back, so they
+        // reach the window's queue within a millisecond or so of each other.
+        const int count = argc >= 7 ? std::atoi(argv[6]) : 1;
+        for (int i = 0; i < count; ++i)
+            if (!PostMessageA(handle_arg(argv[2]), std::strtoul(argv[3], nullptr, 0),
+                              std::strtoull(argv[4], nullptr, 0),
+                              std::strtoll(argv[5], nullptr, 0)))
+                return 1;
+        return 0;
     }
     std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
-                         "host W H SECONDS | cursor | post HWND MSG WPARAM LPARAM\n");
+                         "host W H SECONDS | cursor | post HWND MSG WPARAM LPARAM [COUNT]\n");
     return 2;
 }
