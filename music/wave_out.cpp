@@ -33,6 +33,7 @@ struct PlayOut {
     HWAVEOUT hDevice;
     WAVEHDR headers[WAVE_BUFFER_COUNT];
     int nCurrent; // the buffer written next; buffers are written, and finish, in this order
+    int nWritten; // buffers written so far in this play-out
     WaveSlots slots;
 };
 
@@ -50,7 +51,7 @@ LONG in_flight(PlayOut& p) {
 // Reserves room for one more buffer on the device when there is any.
 bool grant_buffer(PlayOut& p) {
     EnterCriticalSection(&p.slots.lock);
-    if (p.slots.nInFlight == 0 && p.nCurrent != 0)
+    if (p.slots.nInFlight == 0 && p.nWritten != 0)
         InterlockedIncrement(&g_nWaveStarved);
     const bool granted = p.slots.nInFlight < WAVE_BUFFER_COUNT;
     if (granted)
@@ -73,6 +74,7 @@ DWORD feed_buffer(PlayOut& p) {
         header.dwBufferLength += static_cast<DWORD>(got);
     }
     p.nCurrent = (p.nCurrent + 1) % WAVE_BUFFER_COUNT;
+    ++p.nWritten;
     waveOutWrite(p.hDevice, &header, sizeof header);
     return header.dwBufferLength;
 }

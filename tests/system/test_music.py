@@ -121,6 +121,7 @@ def test_saver_plays_overlapping_copies_and_stops_on_close(desktop, sound, start
         ended = rec.now()
     spans = copies(rec)
     starts = [a for a, _ in spans]
+    print(f"window shown at {shown:.3f}, copies {spans}, closed at {ended:.3f}")
     assert starts and starts[0] - shown < 1.0, (starts, shown)
     assert len(starts) >= 3, spans
     assert_voices_every_interval(starts)
