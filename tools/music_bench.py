@@ -15,6 +15,7 @@ Usage: tools/music_bench.py        (BUILD=build by default; needs the build's te
 """
 import array
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -177,6 +178,7 @@ def main():
             saver.wait(20)
         sound.stop()
         desktop.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
     return 0
 
 
