@@ -45,53 +45,36 @@ char* text_block(const char* url) {
 
 } // namespace
 
-TEST(PlayerCommands, PlayQueuesTheRequestAndFreesTheText) {
-    const LONG before = g_nTextBlocks;
-    PlayerState player;
-    for (PlayerPhase phase : {PHASE_IDLE, PHASE_FEED, PHASE_DRAIN})
-        handle_player_command(&player, PLAYER_PLAY, 0x1234,
-                              reinterpret_cast<LPARAM>(text_block("res://A")), phase);
-    EXPECT_EQ(g_nTextBlocks, before);
-    ASSERT_EQ(player.queue.size(), 3u);
-    EXPECT_EQ(player.queue.front().url, "res://A");
-    EXPECT_EQ(player.queue.front().hNotify, reinterpret_cast<HWND>(0x1234));
-    EXPECT_FALSE(player.bStop);
-    handle_player_command(&player, PLAYER_PLAY, 0, 0, PHASE_IDLE); // no text: nothing queued
-    EXPECT_EQ(player.queue.size(), 3u);
-}
-
-TEST(PlayerCommands, StopByPhase) {
+// Stop, quit and hello in each phase, starting from two queued requests.
+TEST(PlayerCommands, TableByPhase) {
     struct Case {
+        UINT msg;
         PlayerPhase phase;
         WPARAM wParam;
         size_t queueAfter;
-        bool stopAfter;
+        bool stopAfter, quitAfter;
     };
     const Case cases[] = {
-        {PHASE_IDLE, 0, 0, false}, {PHASE_IDLE, 1, 2, false}, // idle: only the queue
-        {PHASE_FEED, 0, 0, true},  {PHASE_FEED, 1, 2, true},  // feeding: both
-        {PHASE_DRAIN, 0, 2, true}, {PHASE_DRAIN, 1, 2, true}, // draining: the queue stays
+        {PLAYER_STOP, PHASE_IDLE, 0, 0, false, false}, // idle: only the queue
+        {PLAYER_STOP, PHASE_IDLE, 1, 2, false, false},
+        {PLAYER_STOP, PHASE_FEED, 0, 0, true, false}, // feeding: the queue and the tune
+        {PLAYER_STOP, PHASE_FEED, 1, 2, true, false},
+        {PLAYER_STOP, PHASE_DRAIN, 0, 2, true, false}, // draining: the queue stays
+        {PLAYER_STOP, PHASE_DRAIN, 1, 2, true, false},
+        {PLAYER_QUIT, PHASE_IDLE, 0, 2, false, true},
+        {PLAYER_QUIT, PHASE_FEED, 0, 2, false, true},
+        {PLAYER_QUIT, PHASE_DRAIN, 0, 2, false, true},
+        {PLAYER_HELLO, PHASE_FEED, 0, 2, false, false},
     };
     for (const Case& c : cases) {
         PlayerState player;
         player.queue = {{"a", nullptr}, {"b", nullptr}};
-        handle_player_command(&player, PLAYER_STOP, c.wParam, 0, c.phase);
-        EXPECT_EQ(player.queue.size(), c.queueAfter) << c.phase << "/" << c.wParam;
-        EXPECT_EQ(player.bStop, c.stopAfter) << c.phase << "/" << c.wParam;
-        EXPECT_FALSE(player.bQuit);
-    }
-}
-
-TEST(PlayerCommands, QuitSetsTheFlagAndHelloIsDropped) {
-    for (PlayerPhase phase : {PHASE_IDLE, PHASE_FEED, PHASE_DRAIN}) {
-        PlayerState player;
-        player.queue = {{"a", nullptr}};
-        handle_player_command(&player, PLAYER_HELLO, 0, 0, phase);
-        EXPECT_FALSE(player.bQuit);
-        handle_player_command(&player, PLAYER_QUIT, 0, 0, phase);
-        EXPECT_TRUE(player.bQuit);
-        EXPECT_FALSE(player.bStop);
-        EXPECT_EQ(player.queue.size(), 1u);
+        handle_player_command(&player, c.msg, c.wParam, 0, c.phase);
+        const auto where = testing::Message()
+                           << std::hex << c.msg << " phase " << c.phase << " wParam " << c.wParam;
+        EXPECT_EQ(player.queue.size(), c.queueAfter) << where;
+        EXPECT_EQ(player.bStop, c.stopAfter) << where;
+        EXPECT_EQ(player.bQuit, c.quitAfter) << where;
     }
 }
 
@@ -196,32 +179,23 @@ TEST(PlayerThread, ShortStreamPlaysOutOnceAndNotifies) {
     EXPECT_TRUE(player.ends_within(2000));
 }
 
-TEST(PlayerThread, PlayDuringPlayOutIsQueuedAndStartsAfterAStop) {
+// A play during a play-out is queued; a stop with wParam 1 spares the queue, 0 empties it.
+TEST(PlayerThread, PlayDuringPlayOutIsQueuedAndStopDecidesItsFate) {
     NEED_DEVICE();
     TestPlayer player;
-    HWND tune = notice_window(), next = notice_window();
-    ASSERT_TRUE(player.play("res://TESTOGG", tune));
-    pump_for(300);
-    ASSERT_TRUE(player.play("res://SHORTOGG", next));
-    pump_for(300);
-    player.send(PLAYER_STOP, 1); // the tune only: the queued request goes on
-    EXPECT_TRUE(pump_until(3000, [&] { return g_notices[next] > 0; }));
-    EXPECT_EQ(g_notices[tune], 0) << "a stopped tune sends no notice";
-}
-
-TEST(PlayerThread, StopWithZeroAlsoDiscardsTheQueue) {
-    NEED_DEVICE();
-    TestPlayer player;
-    HWND tune = notice_window(), queued = notice_window(), later = notice_window();
-    ASSERT_TRUE(player.play("res://TESTOGG", tune));
-    ASSERT_TRUE(player.play("res://SHORTOGG", queued));
-    pump_for(300);
-    player.send(PLAYER_STOP, 0);
-    pump_for(1000);
-    EXPECT_EQ(g_notices[tune], 0);
-    EXPECT_EQ(g_notices[queued], 0);
-    ASSERT_TRUE(player.play("res://SHORTOGG", later)); // still alive and idle
-    EXPECT_TRUE(pump_until(3000, [&] { return g_notices[later] > 0; }));
+    for (WPARAM keep : {1, 0}) {
+        HWND tune = notice_window(), next = notice_window(), later = notice_window();
+        ASSERT_TRUE(player.play("res://TESTOGG", tune));
+        pump_for(300);
+        ASSERT_TRUE(player.play("res://SHORTOGG", next));
+        pump_for(300);
+        player.send(PLAYER_STOP, keep);
+        pump_for(1000);
+        EXPECT_EQ(g_notices[tune], 0) << "a stopped tune sends no notice";
+        EXPECT_EQ(g_notices[next], keep ? 1 : 0) << "wParam " << keep;
+        ASSERT_TRUE(player.play("res://SHORTOGG", later)); // still alive, and idle again
+        EXPECT_TRUE(pump_until(3000, [&] { return g_notices[later] > 0; }));
+    }
 }
 
 TEST(PlayerThread, QuitDuringPlayOutEndsPromptlyWithoutNotice) {
