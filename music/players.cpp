@@ -1,8 +1,6 @@
 // The player threads: main-side commands and each player's loop over its request queue.
 #include "music/players.h"
 
-#include <cstring>
-
 #include "music/decoder.h"
 #include "music/player_commands.h"
 #include "music/wave_out.h"
@@ -34,8 +32,7 @@ void start_players(HWND) {
 
 void play_tune(HWND notify, int player) {
     char* text = new char[PLAY_TEXT_BYTES];
-    std::strncpy(text, TUNE_URL, PLAY_TEXT_BYTES - 1);
-    text[PLAY_TEXT_BYTES - 1] = '\0';
+    lstrcpynA(text, TUNE_URL, PLAY_TEXT_BYTES - 1); // at most 258 characters and the NUL
     // An empty slot is tested outright: Wine accepts posts to thread id 0 and would lose the
     // block, where Windows refuses them.
     const bool has_player = player >= 0 && player < PLAYER_COUNT && g_dwPlayerId[player] != 0;
