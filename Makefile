@@ -28,6 +28,7 @@ unit: build
 bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py
 	/usr/bin/python3 tools/bench_scenes.py --build $(BUILD)
+	BUILD=$(BUILD) /usr/bin/python3 tools/music_bench.py
 
 # The saver and its installer, ready to hand out.
 dist: build

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs the Debian packages that building and testing Velta II need. As root it installs
-# what is missing; otherwise it names the missing packages and fails.
+# Installs the Debian packages that building and testing Velta II need, and fetches the Ogg
+# Vorbis source packages. As root it installs what is missing; otherwise it names the missing
+# packages and fails.
 set -eu
 
 PACKAGES="
@@ -9,7 +10,7 @@ mingw-w64 g++-mingw-w64-x86-64-posix
 wine wine64
 xvfb xauth x11-utils xdotool
 imagemagick python3-pil python3-pytest
-pulseaudio pulseaudio-utils sox
+pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev
 googletest nsis
 clang libclang-rt-14-dev
 "
@@ -30,3 +31,6 @@ if [ -n "$missing" ]; then
     apt-get update -q
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
 fi
+
+# Debian's libogg and libvorbis sources, which the build cross-compiles into the saver.
+"$(dirname "$0")/get_vorbis_sources.sh"
