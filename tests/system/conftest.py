@@ -71,6 +71,8 @@ class Desktop:
         self.run_plain(["wineserver", "-k"])
         self.run_plain(["wineserver", "-p"])
         self.wine(["cmd", "/c", "exit"], timeout=120)
+        # A platform override left behind by an interrupted run must not leak into this one.
+        self.reg("delete", r"HKCU\Software\Wine\AppDefaults\velta2.scr", "/f")
 
     def stop(self):
         self.run_plain(["wineserver", "-k"])
