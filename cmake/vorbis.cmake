@@ -38,6 +38,12 @@ function(vorbis_build package dsc)
     set(bin ${VORBIS_WORK}/${package}-bin)
     file(REMOVE_RECURSE ${src} ${bin})
     vorbis_run(${package}-unpack dpkg-source --no-check -x ${dsc} ${src})
+    # Our own fixes on top of Debian's patches (cmake/patches/<package>-*.patch).
+    file(GLOB patches ${CMAKE_SOURCE_DIR}/cmake/patches/${package}-*.patch)
+    foreach(patch_file ${patches})
+        get_filename_component(patch_name ${patch_file} NAME_WE)
+        vorbis_run(${patch_name} patch -p1 -d ${src} -i ${patch_file})
+    endforeach()
     vorbis_run(${package}-configure ${CMAKE_COMMAND} -S ${src} -B ${bin}
         -G ${CMAKE_GENERATOR}
         -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
@@ -66,7 +72,13 @@ vorbis_find_dsc(libogg OGG_DSC)
 vorbis_find_dsc(libvorbis VORBIS_DSC)
 get_filename_component(OGG_DSC_NAME ${OGG_DSC} NAME)
 get_filename_component(VORBIS_DSC_NAME ${VORBIS_DSC} NAME)
-set(VORBIS_STAMP_TEXT "${OGG_DSC_NAME} ${VORBIS_DSC_NAME} ${CMAKE_TOOLCHAIN_FILE}")
+file(GLOB VORBIS_PATCHES ${CMAKE_SOURCE_DIR}/cmake/patches/*.patch)
+set(VORBIS_PATCH_HASHES "")
+foreach(patch_file ${VORBIS_PATCHES})
+    file(SHA256 ${patch_file} hash)
+    string(APPEND VORBIS_PATCH_HASHES " ${hash}")
+endforeach()
+set(VORBIS_STAMP_TEXT "${OGG_DSC_NAME} ${VORBIS_DSC_NAME} ${CMAKE_TOOLCHAIN_FILE}${VORBIS_PATCH_HASHES}")
 set(VORBIS_STAMP ${VORBIS_PREFIX}/built-from.txt)
 
 set(VORBIS_STAMP_FOUND "")

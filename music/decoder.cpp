@@ -1,11 +1,10 @@
-// Binding of the Ogg Vorbis file-level decoder to player URLs: resources through our own
-// in-memory callbacks, files through the library's standard-file reading.
+// Binding of the Ogg Vorbis file-level decoder to its two sources: bytes in memory through our
+// own callbacks, and files through the library's standard-file reading. No window-system
+// calls, so it also builds natively for fuzzing.
 #include "music/decoder.h"
 
 #include <cstdio>
-#include <windows.h>
 
-#include "music/player_url.h"
 #include "music/resource_stream.h"
 
 static const ov_callbacks RESOURCE_CALLBACKS = {resource_read, resource_seek, resource_close,
@@ -38,25 +37,7 @@ bool decoder_open_bytes(Decoder* dec, const void* data, uint32_t size) {
     return finish_open(dec);
 }
 
-static bool open_resource(Decoder* dec, const PlayerUrl& url) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    const char* name = url.kind == URL_RESOURCE_ID ? MAKEINTRESOURCEA(url.id) : url.name;
-    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10)); // RT_RCDATA
-    if (!found)
-        return false;
-    const DWORD size = SizeofResource(module, found);
-    if (size == 0)
-        return false;
-    HGLOBAL loaded = LoadResource(module, found);
-    if (!loaded)
-        return false;
-    const void* data = LockResource(loaded);
-    if (!data)
-        return false;
-    return decoder_open_bytes(dec, data, size);
-}
-
-static bool open_file(Decoder* dec, const char* path) {
+bool decoder_open_file(Decoder* dec, const char* path) {
     FILE* file = std::fopen(path, "rb");
     if (!file)
         return false;
@@ -65,15 +46,6 @@ static bool open_file(Decoder* dec, const char* path) {
         return false;
     }
     return finish_open(dec); // from here the decoder closes the file
-}
-
-bool decoder_open(Decoder* dec, const char* url) {
-    PlayerUrl parsed;
-    if (!parse_player_url(url, &parsed))
-        return false;
-    if (parsed.kind == URL_FILE)
-        return open_file(dec, parsed.name);
-    return open_resource(dec, parsed);
 }
 
 long decoder_read(Decoder* dec, char* dst, int bytes) {

@@ -23,6 +23,9 @@ bool decoder_open(Decoder* dec, const char* url);
 // Opens a Vorbis stream over bytes in memory that outlive the decoder (the resource path of
 // decoder_open, usable on its own for any data). Same results as decoder_open.
 bool decoder_open_bytes(Decoder* dec, const void* data, uint32_t size);
+// Opens a file as a Vorbis stream; from then on the decoder owns and closes the file. Same
+// results as decoder_open.
+bool decoder_open_file(Decoder* dec, const char* path);
 // Decodes up to bytes bytes of 16-bit signed little-endian PCM, channels interleaved. Returns
 // the bytes delivered, 0 at the end of the stream, or a negative decoder error.
 long decoder_read(Decoder* dec, char* dst, int bytes);

@@ -10,9 +10,9 @@ mingw-w64 g++-mingw-w64-x86-64-posix
 wine wine64
 xvfb xauth x11-utils xdotool
 imagemagick python3-pil python3-pytest
-pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev
+pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
 googletest nsis
-clang libclang-rt-14-dev
+clang libclang-rt-14-dev libvorbis-dev
 "
 
 missing=""

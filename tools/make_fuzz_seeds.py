@@ -1,8 +1,12 @@
 #!/usr/bin/python3
-"""Writes the fuzzers' small seed corpus: little TGA images of each kind the decoder knows."""
+"""Writes the fuzzers' small seed corpora: little TGA images of each kind the decoder knows, and
+short Ogg Vorbis streams (mono, stereo, two chained streams) made with sox and oggenc."""
 import os
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
 
 
 def tga(image_type, width, height, depth, body):
@@ -11,7 +15,26 @@ def tga(image_type, width, height, depth, body):
     return header + body
 
 
-def main(out):
+def ogg_seeds(out):
+    """Needs sox and oggenc (vorbis-tools)."""
+    os.makedirs(out, exist_ok=True)
+    tmp = tempfile.mkdtemp()
+    try:
+        for name, channels in (("mono", 1), ("stereo", 2)):
+            wav = os.path.join(tmp, name + ".wav")
+            subprocess.run(["sox", "-n", "-r", "22050", "-c", str(channels), "-b", "16", wav, "synth", "0.2",
+                            "sine", "440"], check=True)
+            subprocess.run(["oggenc", "-Q", "-q", "0", "-o", os.path.join(out, name + ".ogg"),
+                            wav], check=True)
+        with open(os.path.join(out, "chained.ogg"), "wb") as f:
+            for name in ("mono", "stereo"):
+                with open(os.path.join(out, name + ".ogg"), "rb") as part:
+                    f.write(part.read())
+    finally:
+        shutil.rmtree(tmp)
+
+
+def tga_seeds(out):
     os.makedirs(out, exist_ok=True)
     seeds = {
         # 4x2 32-bit: a run of 3, then 5 raw pixels
@@ -29,4 +52,5 @@ def main(out):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "tests/fuzz/seeds/tga")
+    kind, out = sys.argv[1], sys.argv[2]
+    {"tga": tga_seeds, "ogg": ogg_seeds}[kind](out)

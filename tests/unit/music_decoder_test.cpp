@@ -93,6 +93,7 @@ TEST(Decoder, MissingOrUnusableResourcesFail) {
     ASSERT_EQ(SizeofResource(nullptr, empty), 0u);
     EXPECT_FALSE(decoder_open(&dec, "res://EMPTYRES"));
     EXPECT_FALSE(decoder_open(&dec, "res://NOTVORBIS"));
+    EXPECT_FALSE(decoder_open(&dec, "res://BADLINKOGG"));
     EXPECT_FALSE(decoder_open(&dec, "RES://TESTOGG")); // a file of that name, which is missing
 }
 
