@@ -1,10 +1,12 @@
 // Windows-side helper for the system tests: looks up windows, hosts a preview window and posts
 // messages, printing what it finds as "key=value" words on one line per window.
 #include <windows.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -93,6 +95,37 @@ int host(int width, int height, int seconds) {
     return 0;
 }
 
+// Resource use of the process that owns hwnd, from the system's process list: handles,
+// threads, private bytes and working set.
+int process_info(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG needed = 0;
+    while (NtQuerySystemInformation(SystemProcessInformation, buffer.data(), ULONG(buffer.size()),
+                                    &needed) != 0) {
+        if (buffer.size() >= (64u << 20))
+            return 1;
+        buffer.resize(buffer.size() * 2);
+    }
+    for (size_t offset = 0;;) {
+        const auto* p = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(&buffer[offset]);
+        if (uintptr_t(p->UniqueProcessId) == pid) {
+            std::printf("pid=%lu handles=%lu threads=%lu private=%llu workingset=%llu "
+                        "peakworkingset=%llu\n",
+                        (unsigned long)pid, (unsigned long)p->HandleCount,
+                        (unsigned long)p->NumberOfThreads,
+                        (unsigned long long)p->PrivatePageCount,
+                        (unsigned long long)p->VirtualMemoryCounters.WorkingSetSize,
+                        (unsigned long long)p->VirtualMemoryCounters.PeakWorkingSetSize);
+            return 0;
+        }
+        if (!p->NextEntryOffset)
+            return 1;
+        offset += p->NextEntryOffset;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -122,6 +155,8 @@ int main(int argc, char** argv) {
     }
     if (argc >= 5 && std::strcmp(argv[1], "host") == 0)
         return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc >= 3 && std::strcmp(argv[1], "procinfo") == 0)
+        return process_info(handle_arg(argv[2]));
     if (argc >= 2 && std::strcmp(argv[1], "cursor") == 0) {
         CURSORINFO info = {};
         info.cbSize = sizeof info;
@@ -143,7 +178,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
-                         "items HWND | click HWND ID | host W H SECONDS | cursor | "
+                         "items HWND | click HWND ID | host W H SECONDS | procinfo HWND | cursor | "
                          "post HWND MSG WPARAM LPARAM [COUNT]\n");
     return 2;
 }

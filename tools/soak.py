@@ -1,0 +1,121 @@
+#!/usr/bin/python3
+"""Soak run: the full-screen saver under Wine for a set time with all twenty modules enabled, a
+1-second cycle time and sound on (into a PulseAudio null sink), closed by a mouse movement.
+
+Every minute it samples the saver's Windows handle and thread counts and working set (from the
+system's process list, through wintool) and the Wine process's private resident memory and
+thread count (from /proc, llvmpipe's threads included). Frames are counted from Wine's relay
+trace of SwapBuffers. At the end it reports the exit code and whether the settings were saved.
+
+    BUILD=build /usr/bin/python3 tools/soak.py [MINUTES]      (default 10)
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from virtual_desktop import VirtualDesktop  # noqa: E402
+
+BUILD = os.path.abspath(os.environ.get("BUILD", "build"))
+SCR = os.path.join(BUILD, "velta2.scr")
+WINTOOL = os.path.join(BUILD, "tests", "wintool.exe")
+SETTINGS = r"HKCU\Software\Quillon\Velta II"
+DEBUG_KEY = r"HKCU\Software\Wine\Debug"
+
+
+def reg(desk, *args):
+    return subprocess.run(["wine", "reg"] + list(args), env=desk.env, capture_output=True,
+                          text=True).stdout
+
+
+def proc_status(pid):
+    fields = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            key, _, value = line.partition(":")
+            fields[key] = value.split()[0] if value.split() else ""
+    return int(fields.get("RssAnon", 0)), int(fields.get("Threads", 0))
+
+
+def windows_side(desk, hwnd):
+    out = subprocess.run(["wine", WINTOOL, "procinfo", hwnd], env=desk.env,
+                         capture_output=True, text=True).stdout
+    return dict(re.findall(r"(\w+)=(\d+)", out))
+
+
+def start_sound(desk, runtime):
+    env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
+    subprocess.run(["pulseaudio", "-n", "--daemonize=yes", "--exit-idle-time=-1",
+                    "--disallow-exit", "--load=module-native-protocol-unix",
+                    "--load=module-null-sink sink_name=capture", "--load=module-always-sink"],
+                   env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    desk.env["XDG_RUNTIME_DIR"] = runtime
+    return env
+
+
+def main():
+    minutes = float(sys.argv[1]) if len(sys.argv) > 1 else 10.0
+    runtime = tempfile.mkdtemp(prefix="velta-soak-pulse-")
+    os.chmod(runtime, 0o700)
+    trace = os.path.join(tempfile.mkdtemp(prefix="velta-soak-"), "trace.txt")
+    with VirtualDesktop(BUILD, 640, 480) as desk:
+        pulse_env = start_sound(desk, runtime)
+        try:
+            for k in range(1, 21):
+                reg(desk, "add", SETTINGS, "/v", f"mod{k} active", "/t", "REG_DWORD", "/d", "1",
+                    "/f")
+            reg(desk, "add", SETTINGS, "/v", "cycle time", "/t", "REG_DWORD", "/d", "1", "/f")
+            reg(desk, "add", SETTINGS, "/v", "enable sound", "/t", "REG_DWORD", "/d", "1", "/f")
+            reg(desk, "delete", SETTINGS, "/v", "mod1 depth", "/f")  # proves the save at the end
+            reg(desk, "add", DEBUG_KEY, "/v", "RelayInclude", "/d", "gdi32.SwapBuffers", "/f")
+            subprocess.run(["xdotool", "mousemove", "300", "200"], env=desk.env)
+            with open(trace, "w") as out:
+                saver = subprocess.Popen(["wine", SCR, "/s"], env=dict(desk.env,
+                                         WINEDEBUG="+relay"), stdout=out,
+                                         stderr=subprocess.STDOUT)
+            hwnd = None
+            for _ in range(100):
+                found = subprocess.run(["wine", WINTOOL, "find", "WindowsScreenSaverClass",
+                                        "Screen Saver"], env=desk.env, capture_output=True,
+                                       text=True).stdout
+                m = re.search(r"hwnd=(\d+)", found)
+                if m:
+                    hwnd = m.group(1)
+                    break
+                time.sleep(0.2)
+            if not hwnd:
+                print("the saver window did not appear")
+                return 1
+            print("minute  handles  win-threads  working-set-KiB  private-resident-KiB  "
+                  "unix-threads  frames")
+            start = time.monotonic()
+            for minute in range(int(minutes) + 1):
+                while time.monotonic() - start < minute * 60:
+                    time.sleep(1)
+                w = windows_side(desk, hwnd)
+                rss, threads = proc_status(saver.pid)
+                with open(trace, errors="replace") as f:
+                    frames = sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
+                print(f"{minute:6d}  {w.get('handles', '?'):>7}  {w.get('threads', '?'):>11}  "
+                      f"{int(w.get('workingset', 0)) // 1024:15d}  {rss:20d}  {threads:12d}  "
+                      f"{frames:6d}", flush=True)
+            subprocess.run(["xdotool", "mousemove", "500", "400"], env=desk.env)
+            code = saver.wait(60)
+            saved = "mod1 depth" in reg(desk, "query", SETTINGS)
+            print(f"exit code {code}; settings saved: {'yes' if saved else 'no'}")
+        finally:
+            reg(desk, "delete", DEBUG_KEY, "/v", "RelayInclude", "/f")
+            for value in ("cycle time", "enable sound"):
+                reg(desk, "delete", SETTINGS, "/v", value, "/f")
+            subprocess.run(["pulseaudio", "--kill"], env=pulse_env)
+            shutil.rmtree(runtime, ignore_errors=True)
+            shutil.rmtree(os.path.dirname(trace), ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
