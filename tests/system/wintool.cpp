@@ -1,5 +1,6 @@
-// Windows-side helper for the system tests: looks up windows, hosts a preview window and posts
-// messages, printing what it finds as "key=value" words on one line per window.
+// Windows-side helper for the system tests: looks up windows, hosts a preview window, posts
+// messages and presses dialog buttons, printing what it finds as "key=value" words on one
+// line per window.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,13 +15,18 @@ void print_window(HWND hwnd) {
     GetWindowTextA(hwnd, title, sizeof title);
     RECT r = {};
     GetWindowRect(hwnd, &r);
+    // Buttons also tell whether they are checked; a control's id is its dialog id.
+    DWORD_PTR check = 0;
+    if (_stricmp(cls, "Button") == 0)
+        SendMessageTimeoutA(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
     std::printf("hwnd=%llu class=\"%s\" title=\"%s\" x=%ld y=%ld w=%ld h=%ld visible=%d "
-                "style=0x%08lx exstyle=0x%08lx parent=%llu\n",
-                (unsigned long long)(uintptr_t)hwnd, cls, title, r.left, r.top,
-                r.right - r.left, r.bottom - r.top, IsWindowVisible(hwnd) ? 1 : 0,
+                "style=0x%08lx exstyle=0x%08lx parent=%llu id=%d check=%d enabled=%d\n",
+                (unsigned long long)(uintptr_t)hwnd, cls, title, r.left, r.top, r.right - r.left,
+                r.bottom - r.top, IsWindowVisible(hwnd) ? 1 : 0,
                 (unsigned long)GetWindowLongA(hwnd, GWL_STYLE),
                 (unsigned long)GetWindowLongA(hwnd, GWL_EXSTYLE),
-                (unsigned long long)(uintptr_t)GetParent(hwnd));
+                (unsigned long long)(uintptr_t)GetParent(hwnd), GetDlgCtrlID(hwnd), (int)check,
+                IsWindowEnabled(hwnd) ? 1 : 0);
 }
 
 HWND handle_arg(const char* text) {
@@ -49,9 +55,9 @@ int host(int width, int height, int seconds) {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     wc.lpszClassName = "VeltaTestHost";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Velta Test Host",
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, width, height, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "Velta Test Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        10, 10, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     RECT client;
     GetClientRect(hwnd, &client);
     std::printf("hwnd=%llu cw=%ld ch=%ld\n", (unsigned long long)(uintptr_t)hwnd, client.right,
@@ -102,7 +108,14 @@ int main(int argc, char** argv) {
                    ? 0
                    : 1;
     }
+    if (argc >= 4 && std::strcmp(argv[1], "click") == 0) {
+        // Presses a dialog's button the way a click does; posted, so that a button opening a
+        // modal box does not hold this program up.
+        HWND button = GetDlgItem(handle_arg(argv[2]), std::atoi(argv[3]));
+        return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
+    }
     std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
-                         "host W H SECONDS | cursor | post HWND MSG WPARAM LPARAM\n");
+                         "host W H SECONDS | cursor | post HWND MSG WPARAM LPARAM | "
+                         "click DIALOG ID\n");
     return 2;
 }
