@@ -12,7 +12,12 @@ namespace {
 void print_window(HWND hwnd) {
     char cls[128] = "", title[256] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    GetWindowTextA(hwnd, title, sizeof title);
+    // WM_GETTEXT rather than GetWindowTextA: across processes only the message reads what an
+    // edit box holds.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                             SMTO_ABORTIFHUNG, 2000, &length))
+        GetWindowTextA(hwnd, title, sizeof title);
     RECT r = {};
     GetWindowRect(hwnd, &r);
     // Buttons also tell whether they are checked; a control's id is its dialog id.
