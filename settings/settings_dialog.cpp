@@ -22,6 +22,7 @@ bool g_bEditTyping;
 static int g_nSpinPosition;      // last position the spin reported
 static bool g_bPreviewRuns;      // the panel has a GL context and the frame chain runs
 static bool g_bRewritingSeconds; // the program itself is replacing the seconds box's text
+static bool g_bFrameHeld;        // a frame message arrived while a frame was being handled
 
 static void post_frame(HWND dlg) {
     PostMessageA(dlg, WM_SAVER_FRAME, WPARAM(-1), LPARAM(-1));
@@ -86,6 +87,8 @@ static void open_dialog(HWND dlg) {
 // One preview frame. Control work happens here too: the dialog's queued messages are drained
 // and dispatched before the frame, the keys going to the view controls.
 static void preview_frame(HWND dlg) {
+    if (g_bInFrame)
+        g_bFrameHeld = true;
     if (g_bInFrame || g_bQuit)
         return;
     g_bInFrame = true;
@@ -137,6 +140,24 @@ static void finish_dialog(HWND dlg) {
         PostMessageA(dlg, WM_CLOSE, 0, 0);
 }
 
+// The preview stands still while a modal box is open. A click handled inside a frame holds
+// the frame chain by itself; one handled between two frames (a button pressed by a message
+// rather than the mouse) would let the box's own message loop keep drawing frames, which then
+// crowd out the box's painting. Such a box runs as if inside a frame, and the frame message it
+// held back is sent on when it closes.
+static void show_modal_box(HWND dlg, void (*show)(HWND)) {
+    if (!g_bPreviewRuns || g_bInFrame) {
+        show(dlg);
+        return;
+    }
+    g_bInFrame = true;
+    g_bFrameHeld = false;
+    show(dlg);
+    g_bInFrame = false;
+    if (g_bFrameHeld && !g_bQuit)
+        post_frame(dlg);
+}
+
 static void set_all_modules(HWND dlg, bool on) {
     for (int k = 1; k <= MODULE_COUNT; ++k) {
         g_Mods[k].active = on ? 1 : 0;
@@ -184,7 +205,7 @@ INT_PTR settings_command(HWND dlg, WPARAM wParam, LPARAM) {
         finish_dialog(dlg);
         return FALSE;
     case IDC_ABOUT:
-        show_about_box(dlg);
+        show_modal_box(dlg, show_about_box);
         return FALSE;
     case IDC_ENABLE_ALL:
         set_all_modules(dlg, true);

@@ -381,6 +381,21 @@ def test_posted_close_ends_the_dialog_once_without_saving(desktop, start_saver):
     assert "Unhandled" not in open(dialog.saver.proc.output_path, errors="replace").read()
 
 
+def close_about(desktop):
+    about = desktop.find_window(DIALOG_CLASS, ABOUT_TITLE)
+    ok = {int(r["id"]): r for r in desktop.wintool("children", about["hwnd"])[1]}[IDOK]
+    desktop.xdotool("mousemove", int(ok["x"]) + 10, int(ok["y"]) + 5, "click", 1)
+    assert wait_until(lambda: not desktop.find_window(DIALOG_CLASS, ABOUT_TITLE), 10)
+
+
+def about_is_painted(desktop, about):
+    from PIL import Image
+    shot = Image.open(desktop.screenshot("about.png")).convert("L")
+    x, y, w, h = (int(about[k]) for k in ("x", "y", "w", "h"))
+    dark = sum(1 for p in shot.crop((x, y, x + w, y + h)).getdata() if p < 80)
+    return dark > 100  # the icon and the texts
+
+
 def test_about_box_is_owned_centred_shows_the_version_and_changes_nothing(
         desktop, start_saver, pytestconfig):
     header = os.path.join(pytestconfig.getoption("--build-dir"), "generated", "velta_version.h")
@@ -397,14 +412,21 @@ def test_about_box_is_owned_centred_shows_the_version_and_changes_nothing(
     texts = [r["title"] for r in desktop.wintool("children", about["hwnd"])[1]]
     assert "Velta II" in texts and f"Version {version}" in texts and "OK" in texts
     assert desktop.find_window(DIALOG_CLASS, TITLE)["enabled"] == "0", "About is modal"
-    buttons = {int(r["id"]): r for r in desktop.wintool("children", about["hwnd"])[1]}
-    ok = buttons[IDOK]
-    desktop.xdotool("mousemove", int(ok["x"]) + 10, int(ok["y"]) + 5, "click", 1)
-    assert wait_until(lambda: not desktop.find_window(DIALOG_CLASS, ABOUT_TITLE), 10)
+    close_about(desktop)
     assert desktop.find_window(DIALOG_CLASS, TITLE)["enabled"] == "1"
+    # Pressed by a message, which can arrive between two frames: the box must still paint,
+    # and the preview must run again afterwards (Enter then shows the next module).
+    assert desktop.wintool("click", dialog.hwnd, ABOUT)[0] == 0
+    about = dialog.saver.wait_window(DIALOG_CLASS, ABOUT_TITLE)
+    assert wait_until(lambda: about_is_painted(desktop, about), 10)
+    close_about(desktop)
+    dialog.click(preview_button(1))
+    dialog.keys("Return")
+    assert wait_until(lambda: dialog.checked(preview_button(2)), 10)
     dialog.click(IDOK)
     assert dialog.wait_closed() == 1
-    assert reg_values(desktop, SETTINGS_KEY) == before
+    after = reg_values(desktop, SETTINGS_KEY)
+    assert after == before, "the About box changed a setting"
 
 
 # ---- the preview panel, judged by the OpenGL calls it makes ---------------------------------
