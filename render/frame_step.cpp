@@ -19,3 +19,9 @@ void frame_step(HWND) {
     if (draw_module(g_nModule) && !g_bQuit)
         SwapBuffers(g_hDC);
 }
+
+void fade_reset() {
+    g_fFadeAngle = 0.0f;
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    g_nFadeState = 0;
+}

@@ -8,3 +8,6 @@ constexpr unsigned FRAME_INTERVAL_MS = 31;
 
 // hwnd is the saver window or the settings dialog.
 void frame_step(HWND hwnd);
+
+// Ends any fade at once: angle 0, full brightness, state 0 (showing).
+void fade_reset();

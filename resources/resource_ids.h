@@ -3,8 +3,9 @@
 
 #define IDI_VELTA 100       /* program and window-class icon */
 #define IDR_GLYPH_IMAGE 107 /* glyph texture, type "TGA" */
-#define IDD_ABOUT 100       /* "About Velta II" */
-#define IDD_SETTINGS 2003   /* "Velta II Settings" */
+#define IDD_ABOUT 100        /* "About Velta II" */
+#define IDD_CONTROL_MENU 105 /* "Control Menu" */
+#define IDD_SETTINGS 2003    /* "Velta II Settings" */
 
 /* Controls of the settings dialog. Module k (1..20) owns enable box IDC_ENABLE_BASE + k and
    preview button IDC_PREVIEW_BASE + k; the .rc spells those forty ids out. */

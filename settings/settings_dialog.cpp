@@ -51,9 +51,9 @@ static void set_checked(HWND dlg, int id, bool on) {
     CheckDlgButton(dlg, id, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void sync_preview_buttons(HWND dlg, int index) {
+void sync_preview_buttons(HWND dlg, int module) {
     for (int k = 1; k <= MODULE_COUNT; ++k)
-        set_checked(dlg, IDC_PREVIEW_BASE + k, k == index);
+        set_checked(dlg, IDC_PREVIEW_BASE + k, k == module);
 }
 
 bool init_settings_dialog(HWND dlg) {

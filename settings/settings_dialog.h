@@ -21,4 +21,4 @@ INT_PTR settings_spin(HWND dlg, WPARAM wParam, LPARAM lParam);
 
 // Checks the preview button of module index and unchecks the others; none for an index
 // outside 1..20. Called on every frame of the dialog's preview.
-void sync_preview_buttons(HWND dlg, int index);
+void sync_preview_buttons(HWND dlg, int module);
