@@ -265,7 +265,7 @@ def test_disable_all_and_ok_saves_twenty_disabled_and_the_saver_shows_nothing(
 
 
 def test_enable_all_and_the_sound_box_are_saved_by_ok(desktop, start_saver):
-    settled(desktop, **{"mod3 active": 0, "mod20 active": 0})
+    settled(desktop, **{"mod1 depth": 5000, "mod3 active": 0, "mod20 active": 0})
     dialog = open_dialog(desktop, start_saver)
     assert not dialog.checked(enable_box(3)) and not dialog.checked(enable_box(20))
     dialog.click(ENABLE_ALL)
