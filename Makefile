@@ -27,6 +27,7 @@ unit: build
 
 bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py
+	/usr/bin/python3 tools/bench_scenes.py --build $(BUILD)
 
 # The saver and its installer, ready to hand out.
 dist: build

@@ -1,27 +1,113 @@
-// The frame step: frames at least 31 ms apart, the module on screen drawn and presented.
+// The frame step: voices every 3.2 s, the module cycle and its fades, frames at least 31 ms
+// apart, the module on screen drawn and presented.
 #include "render/frame_step.h"
 
+#include "music/players.h"
+#include "render/fade.h"
 #include "render/gl_context.h"
 #include "render/render_state.h"
+#include "scenes/draw_ops.h"
 #include "scenes/scene_frame.h"
+#include "settings/module_params.h"
+#include "settings/settings_dialog.h"
 
-void frame_step(HWND) {
-    const DWORD now = GetTickCount();
-    DWORD elapsed = now - g_dwLastFrame;
-    if (g_dwLastFrame - now < elapsed)
-        elapsed = g_dwLastFrame - now;
-    if (elapsed < FRAME_INTERVAL_MS) {
-        Sleep(FRAME_INTERVAL_MS - elapsed);
+static uint32_t tick_count() {
+    return GetTickCount();
+}
+
+// Milliseconds of the performance counter, wrapping like a tick count.
+static uint32_t precise_ms() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<uint32_t>(t.QuadPart / frequency * 1000 +
+                                 t.QuadPart % frequency * 1000 / frequency);
+}
+
+static void sleep_ms(uint32_t ms) {
+    Sleep(ms);
+}
+
+uint32_t (*g_pfnTickCount)() = tick_count;
+uint32_t (*g_pfnPacingClock)() = precise_ms;
+void (*g_pfnSleep)(uint32_t ms) = sleep_ms;
+
+static bool g_bVoiceTickSet; // the first frame takes the voice clock's starting tick
+
+int next_voice(uint32_t now, uint32_t& voiceTick, int& voice) {
+    if (now - voiceTick < VOICE_INTERVAL_MS)
+        return -1;
+    voiceTick = now;
+    voice = (voice + 1) % VOICE_COUNT;
+    return voice;
+}
+
+uint32_t pacing_delay(uint32_t now, uint32_t last) {
+    const uint32_t ahead = now - last;
+    const uint32_t behind = last - now;
+    const uint32_t d = ahead < behind ? ahead : behind;
+    return d < FRAME_INTERVAL_MS ? FRAME_INTERVAL_MS - d : 0;
+}
+
+bool cycle_time_passed(uint32_t now, uint32_t cycleStart, int cycleSeconds) {
+    return static_cast<int64_t>(now - cycleStart) > static_cast<int64_t>(cycleSeconds) * 1000;
+}
+
+void advance_cycle(uint32_t now) {
+    if (!g_bSaverMode || count_enabled_modules() <= 1 ||
+        !cycle_time_passed(now, g_dwCycleStart, g_nCycleTime))
+        return;
+    if (g_nFadeState == 0)
+        g_nFadeState = 2;
+    if (g_nFadeState == 2) {
+        // The next module comes in on the black frame.
+        if (fade_out_step() == 0.0f) {
+            store_module_params(g_nModule);
+            g_nModule = next_enabled_module(g_nModule);
+            load_module_params(g_nModule);
+            g_nFadeState = 1;
+        }
+    } else if (g_nFadeState == 1) {
+        // The next cycle counts from the end of the fade-in.
+        if (fade_in_step() == 1.0f) {
+            g_nFadeState = 0;
+            g_dwCycleStart = g_pfnTickCount();
+        }
+    }
+}
+
+static void keep_voices(HWND hwnd) {
+    if (!g_bVoiceTickSet) {
+        g_dwVoiceTick = g_pfnTickCount();
+        g_bVoiceTickSet = true;
+    }
+    if (!g_bSound) {
+        stop_all_players();
+        return;
+    }
+    const int player = next_voice(g_pfnTickCount(), g_dwVoiceTick, g_nVoice);
+    if (player >= 0)
+        play_tune(hwnd, player);
+}
+
+void frame_step(HWND hwnd) {
+    keep_voices(hwnd);
+    if (!g_bSaverMode)
+        sync_preview_buttons(hwnd, g_nModule);
+    advance_cycle(g_pfnTickCount());
+
+    const uint32_t delay = pacing_delay(g_pfnPacingClock(), g_dwLastFrame);
+    if (delay > 0) {
+        g_pfnSleep(delay);
         if (g_bQuit)
             return;
     }
-    g_dwLastFrame = GetTickCount();
-    if (draw_module(g_nModule) && !g_bQuit)
-        SwapBuffers(g_hDC);
-}
+    g_dwLastFrame = g_pfnPacingClock();
 
-void fade_reset() {
-    g_fFadeAngle = 0.0f;
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    g_nFadeState = 0;
+    if (draw_module(g_nModule) && !g_bQuit)
+        g_Draw.swap_buffers(g_hDC);
 }

@@ -1,13 +1,43 @@
-// One animation frame: pacing, drawing the module on screen and presenting it. Main thread,
-// with the OpenGL context current.
+// One animation frame: music voices, module cycling with its fades, pacing, drawing the
+// module on screen and presenting it. Main thread, with the OpenGL context current.
 #pragma once
+
+#include "render/fade.h" // fade_reset, which every module switch calls
 
 #include <windows.h>
 
-constexpr unsigned FRAME_INTERVAL_MS = 31;
+#include <cstdint>
 
-// hwnd is the saver window or the settings dialog.
+constexpr uint32_t FRAME_INTERVAL_MS = 31;
+constexpr uint32_t VOICE_INTERVAL_MS = 3200;
+constexpr int VOICE_COUNT = 3;
+
+// The clocks the frame step reads and sleeps on, unless a test has put its own in place. The
+// cycle and the voices count GetTickCount milliseconds, like the rest of the program. The
+// pacing needs finer steps than GetTickCount's 10 to 16 ms: paced by it, frames would come
+// as little as 16 ms apart. It reads the performance counter in milliseconds instead.
+extern uint32_t (*g_pfnTickCount)();
+extern uint32_t (*g_pfnPacingClock)();
+extern void (*g_pfnSleep)(uint32_t ms);
+
+// hwnd is the saver window or the settings dialog: it receives the music players' notices,
+// and in the dialog its preview buttons follow the module on screen.
 void frame_step(HWND hwnd);
 
-// Ends any fade at once: angle 0, full brightness, state 0 (showing).
-void fade_reset();
+// The player to start a new voice on at tick now, or -1 when none is due; advances
+// voiceTick and voice when one is.
+int next_voice(uint32_t now, uint32_t& voiceTick, int& voice);
+
+// How long to sleep before drawing at tick now when the previous frame began at last: the
+// rest of FRAME_INTERVAL_MS, measured as the shorter way round the 32-bit tick count, so a
+// tick count that wraps between two frames does not skip the pacing.
+uint32_t pacing_delay(uint32_t now, uint32_t last);
+
+// True when a module shown since cycleStart has had its cycleSeconds at tick now. The
+// product is formed in 64 bits, so no cycle time overflows it; a negative cycle time has
+// always passed.
+bool cycle_time_passed(uint32_t now, uint32_t cycleStart, int cycleSeconds);
+
+// The module cycle for one frame at tick now: the fade-out, the switch on the black frame,
+// the fade-in and the start of the next cycle.
+void advance_cycle(uint32_t now);

@@ -2,6 +2,7 @@
 #include "settings/registry.h"
 
 #include "render/render_state.h"
+#include "scenes/random_generator.h"
 #include "settings/message_box.h"
 #include "settings/module_params.h"
 #include "settings/registry_codec.h"
@@ -161,5 +162,5 @@ void load_settings(HWND hwnd) {
     save_settings(); // creates every value on the first run
     g_nModule = next_enabled_module(0);
     load_module_params(g_nModule);
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    seed_random(static_cast<uint32_t>(std::time(nullptr)));
 }
