@@ -291,15 +291,6 @@ def test_typing_zero_shows_one_on_leaving_the_box_and_ok_saves_one(desktop, star
     assert reg_values(desktop, SETTINGS_KEY)["cycle time"] == 1
 
 
-def test_typed_seconds_are_saved_by_ok(desktop, start_saver):
-    settled(desktop)
-    dialog = open_dialog(desktop, start_saver)
-    dialog.type_seconds("120")
-    dialog.click(IDOK)
-    assert dialog.wait_closed() == 1
-    assert reg_values(desktop, SETTINGS_KEY)["cycle time"] == 120
-
-
 def test_spin_adds_and_takes_seconds_and_stops_at_9999_and_1(desktop, start_saver):
     settled(desktop, **{"cycle time": 9999})
     dialog = open_dialog(desktop, start_saver)
