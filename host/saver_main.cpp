@@ -9,6 +9,8 @@
 #include "resources/resource_ids.h"
 #include "settings/settings_dialog.h"
 
+#include <commctrl.h>
+
 HINSTANCE g_hInst;
 bool g_bWin9x;
 
@@ -25,6 +27,9 @@ static HWND existing_window(uint32_t handle) {
 }
 
 int show_settings_dialog(HWND owner) {
+    // The seconds spin is a common control; its class must exist before the dialog is made.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
     return static_cast<int>(
         DialogBoxParamA(g_hInst, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settings_dialog_proc, 0));
 }

@@ -44,7 +44,8 @@ def wait_until(predicate, timeout, interval=0.2):
 class Desktop:
     """One Xvfb display and one Wine prefix with its server running."""
 
-    def __init__(self, config, workdir):
+    def __init__(self, config, workdir, width=SCREEN_W, height=SCREEN_H, xvfb_args=()):
+        self.width, self.height, self.xvfb_args = width, height, list(xvfb_args)
         self.scr = os.path.abspath(config.getoption("--scr"))
         self.wintool_exe = os.path.abspath(config.getoption("--wintool"))
         build = os.path.abspath(config.getoption("--build-dir"))
@@ -62,7 +63,7 @@ class Desktop:
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-             f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
+             f"{self.width}x{self.height}x24", "-nolisten", "tcp"] + self.xvfb_args,
             pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:

@@ -13,16 +13,26 @@ namespace {
 void print_window(HWND hwnd) {
     char cls[128] = "", title[256] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    GetWindowTextA(hwnd, title, sizeof title);
+    // WM_GETTEXT rather than GetWindowTextA: across processes only the message reads what an
+    // edit box holds.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                             SMTO_ABORTIFHUNG, 2000, &length))
+        GetWindowTextA(hwnd, title, sizeof title);
     RECT r = {};
     GetWindowRect(hwnd, &r);
+    // Buttons also tell whether they are checked; a control's id is its dialog id.
+    DWORD_PTR check = 0;
+    if (_stricmp(cls, "Button") == 0)
+        SendMessageTimeoutA(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
     std::printf("hwnd=%llu class=\"%s\" title=\"%s\" x=%ld y=%ld w=%ld h=%ld visible=%d "
-                "style=0x%08lx exstyle=0x%08lx parent=%llu\n",
-                (unsigned long long)(uintptr_t)hwnd, cls, title, r.left, r.top,
-                r.right - r.left, r.bottom - r.top, IsWindowVisible(hwnd) ? 1 : 0,
+                "style=0x%08lx exstyle=0x%08lx parent=%llu id=%d check=%d enabled=%d\n",
+                (unsigned long long)(uintptr_t)hwnd, cls, title, r.left, r.top, r.right - r.left,
+                r.bottom - r.top, IsWindowVisible(hwnd) ? 1 : 0,
                 (unsigned long)GetWindowLongA(hwnd, GWL_STYLE),
                 (unsigned long)GetWindowLongA(hwnd, GWL_EXSTYLE),
-                (unsigned long long)(uintptr_t)GetParent(hwnd));
+                (unsigned long long)(uintptr_t)GetParent(hwnd), GetDlgCtrlID(hwnd), (int)check,
+                IsWindowEnabled(hwnd) ? 1 : 0);
 }
 
 HWND handle_arg(const char* text) {
