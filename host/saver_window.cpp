@@ -49,6 +49,24 @@ bool mouse_moved_far(POINT reference, POINT p) {
     return std::abs(p.x - reference.x) + std::abs(p.y - reference.y) > MOUSE_MOVE_THRESHOLD;
 }
 
+// Dispatches messages until WM_QUIT and returns its wParam. A preview window can also vanish
+// without this thread ever seeing WM_DESTROY, when its host in another process is destroyed
+// (Wine does so); the loop then ends as if the window had closed, instead of waiting forever.
+static int run_message_loop(HWND hwnd) {
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return static_cast<int>(msg.wParam);
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (!IsWindow(hwnd))
+            return 0;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 500, QS_ALLINPUT);
+    }
+}
+
 int run_saver_window(HWND host) {
     WNDCLASSA wc = {};
     wc.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
@@ -91,12 +109,7 @@ int run_saver_window(HWND host) {
     if (g_hSaverWnd) {
         if (!g_bPreview)
             SetForegroundWindow(g_hSaverWnd);
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        result = static_cast<int>(msg.wParam);
+        result = run_message_loop(g_hSaverWnd);
     }
     unload_password_verifier();
     return result;

@@ -1,0 +1,178 @@
+"""System-test harness: a virtual X display, the build tree's Wine prefix and the real saver.
+
+The session starts its own Xvfb and Wine server and ends both afterwards, so the tests need
+nothing running beforehand. Wine programs write their output to files, never to pipes: Wine's
+background services inherit the first program's handles and would keep a pipe open.
+"""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+import pytest
+
+SCREEN_W, SCREEN_H = 640, 480
+SAVER_CLASS = "WindowsScreenSaverClass"
+
+
+def pytest_addoption(parser):
+    parser.addoption("--scr", required=True, help="path of velta2.scr")
+    parser.addoption("--wintool", required=True, help="path of wintool.exe")
+    parser.addoption("--build-dir", required=True, help="build tree holding the Wine prefix")
+
+
+def parse_words(line):
+    """'a=1 b="x y"' -> {'a': '1', 'b': 'x y'}"""
+    return {k: v.strip('"') for k, v in re.findall(r'(\w+)=("[^"]*"|\S+)', line)}
+
+
+def wait_until(predicate, timeout, interval=0.2):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = predicate()
+        if result or time.monotonic() > deadline:
+            return result
+        time.sleep(interval)
+
+
+class Desktop:
+    """One Xvfb display and one Wine prefix with its server running."""
+
+    def __init__(self, config, workdir):
+        self.scr = os.path.abspath(config.getoption("--scr"))
+        self.wintool_exe = os.path.abspath(config.getoption("--wintool"))
+        build = os.path.abspath(config.getoption("--build-dir"))
+        self.workdir = workdir
+        self.env = dict(os.environ)
+        self.env.update(
+            WINEPREFIX=os.environ.get("WINEPREFIX", os.path.join(build, "wineprefix")),
+            WINEDEBUG="-all",
+            WINEDLLOVERRIDES="mscoree,mshtml=",
+        )
+        self.xvfb = None
+        self._count = 0
+
+    def start(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+             f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
+            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            number = f.readline().strip()
+        self.env["DISPLAY"] = f":{number}"
+        self.run_plain(["wineserver", "-k"])
+        self.run_plain(["wineserver", "-p"])
+        self.wine(["cmd", "/c", "exit"], timeout=120)
+
+    def stop(self):
+        self.run_plain(["wineserver", "-k"])
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(10)
+
+    def run_plain(self, args, timeout=60):
+        return subprocess.run(args, env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=timeout).returncode
+
+    def _outfile(self, stem):
+        self._count += 1
+        return os.path.join(self.workdir, f"{self._count:03d}-{stem}.txt")
+
+    def wine(self, args, timeout=60):
+        """Runs a Windows program to its end; returns (exit code, output text)."""
+        out = self._outfile(os.path.basename(args[0]))
+        with open(out, "w") as f:
+            code = subprocess.run(["wine"] + args, env=self.env, stdout=f,
+                                  stderr=subprocess.STDOUT, timeout=timeout).returncode
+        with open(out, errors="replace") as f:
+            return code, f.read()
+
+    def spawn(self, args):
+        out = self._outfile(os.path.basename(args[0]))
+        f = open(out, "w")
+        proc = subprocess.Popen(["wine"] + [str(a) for a in args], env=self.env, stdout=f,
+                                stderr=subprocess.STDOUT, start_new_session=True)
+        proc.output_path = out
+        return proc
+
+    def wintool(self, *args):
+        code, text = self.wine([self.wintool_exe] + [str(a) for a in args])
+        return code, [parse_words(l) for l in text.splitlines() if "=" in l]
+
+    def find_window(self, cls, title):
+        code, rows = self.wintool("find", cls, title)
+        return rows[0] if code == 0 and rows else None
+
+    def windows_of_class(self, cls):
+        return self.wintool("list", cls)[1]
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True,
+                       timeout=30)
+
+    def screenshot(self, name):
+        path = os.path.join(self.workdir, name)
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
+                       timeout=30)
+        return path
+
+    def reg(self, *args):
+        return self.wine(["reg"] + list(args))
+
+
+@pytest.fixture(scope="session")
+def desktop(pytestconfig):
+    workdir = tempfile.mkdtemp(prefix="velta-system-")
+    d = Desktop(pytestconfig, workdir)
+    d.start()
+    yield d
+    d.stop()
+    shutil.rmtree(workdir, ignore_errors=True)
+
+
+class Saver:
+    """A running velta2.scr process."""
+
+    def __init__(self, desktop, args):
+        self.desktop = desktop
+        self.proc = desktop.spawn([desktop.scr] + args)
+
+    def wait_window(self, cls=SAVER_CLASS, title="Screen Saver", timeout=30):
+        found = wait_until(lambda: self.desktop.find_window(cls, title) or self.exited(),
+                           timeout)
+        assert isinstance(found, dict), f"no {title!r} window appeared"
+        return found
+
+    def exited(self):
+        return self.proc.poll() is not None
+
+    def wait(self, timeout=20):
+        """Exit code as the shell sees it (-1 is 255)."""
+        return self.proc.wait(timeout)
+
+    def kill(self):
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+            self.proc.wait(10)
+
+
+@pytest.fixture
+def start_saver(desktop):
+    """start_saver('/s') starts the saver; every process is ended after the test."""
+    started = []
+
+    def start(*args):
+        saver = Saver(desktop, list(args))
+        started.append(saver)
+        return saver
+
+    yield start
+    for saver in started:
+        saver.kill()
+    # Nothing of one test may linger into the next.
+    wait_until(lambda: not desktop.windows_of_class(SAVER_CLASS), 10)

@@ -1,0 +1,114 @@
+"""The saver host as Windows drives it: run modes, the full-screen and preview windows, the
+close rules and the exit codes."""
+import time
+
+import pytest
+
+from conftest import SAVER_CLASS, SCREEN_H, SCREEN_W, wait_until
+
+WS_POPUP, WS_CHILD, WS_EX_TOPMOST = 0x80000000, 0x40000000, 0x8
+WM_CLOSE = 0x10
+
+
+def start_full_screen(desktop, start_saver, x=300, y=200):
+    desktop.xdotool("mousemove", x, y)
+    saver = start_saver("/s")
+    window = saver.wait_window()
+    time.sleep(1.0)  # let the first frames run
+    return saver, window
+
+
+def test_full_screen_window_covers_the_screen_and_hides_the_cursor(desktop, start_saver):
+    saver, w = start_full_screen(desktop, start_saver)
+    assert w["class"] == SAVER_CLASS
+    assert (int(w["x"]), int(w["y"]), int(w["w"]), int(w["h"])) == (0, 0, SCREEN_W, SCREEN_H)
+    assert int(w["style"], 16) & WS_POPUP
+    assert int(w["exstyle"], 16) & WS_EX_TOPMOST
+    assert w["visible"] == "1"
+    code, rows = desktop.wintool("cursor")
+    assert rows and rows[0]["cursor"] == "0", rows
+    assert not saver.exited()
+
+
+def test_mouse_travel_of_100_keeps_the_saver_and_101_closes_it(desktop, start_saver):
+    saver, _ = start_full_screen(desktop, start_saver, 300, 200)
+    desktop.xdotool("mousemove", 360, 240)  # 60 across + 40 down = 100
+    time.sleep(1.5)
+    assert not saver.exited(), "a travel of exactly 100 pixels closed the saver"
+    desktop.xdotool("mousemove", 361, 240)  # 101 from where the saver started
+    assert saver.wait(20) == 0
+
+
+def test_clicks_do_not_close_but_escape_does(desktop, start_saver):
+    saver, _ = start_full_screen(desktop, start_saver)
+    desktop.xdotool("click", 1)
+    desktop.xdotool("click", 3)
+    time.sleep(1.0)
+    assert not saver.exited()
+    desktop.xdotool("key", "Escape")
+    assert saver.wait(20) == 0
+
+
+def test_a_letter_key_closes_the_saver(desktop, start_saver):
+    saver, _ = start_full_screen(desktop, start_saver)
+    desktop.xdotool("key", "q")
+    assert saver.wait(20) == 0
+
+
+def test_second_start_only_activates_the_first(desktop, start_saver):
+    first, w = start_full_screen(desktop, start_saver)
+    second = start_saver("/s")
+    assert second.wait(30) == 0
+    assert len(desktop.windows_of_class(SAVER_CLASS)) == 1
+    assert not first.exited()
+
+
+def test_preview_runs_as_child_of_the_host_and_ignores_the_mouse(desktop, start_saver):
+    host = desktop.spawn([desktop.wintool_exe, "host", 320, 240, 60])
+    row = wait_until(lambda: _first_row(host.output_path), 30)
+    assert row, "the test host window did not appear"
+    hwnd = row["hwnd"]
+    saver = start_saver("/p", hwnd)
+
+    def preview_child():
+        kids = [c for c in desktop.wintool("children", hwnd)[1] if c["title"] == "Preview"]
+        return kids[0] if kids else None
+
+    child = wait_until(preview_child, 30)
+    assert child, "no Preview child window"
+    assert child["class"] == SAVER_CLASS
+    assert int(child["style"], 16) & WS_CHILD
+    assert (int(child["w"]), int(child["h"])) == (int(row["cw"]), int(row["ch"]))
+    desktop.xdotool("mousemove", 10, 10)
+    desktop.xdotool("mousemove", 600, 400)
+    desktop.xdotool("key", "Escape")
+    time.sleep(1.5)
+    assert not saver.exited(), "the preview closed on mouse or key input"
+    # The Display settings end a preview by destroying its host.
+    assert desktop.wintool("post", hwnd, WM_CLOSE, 0, 0)[0] == 0
+    assert saver.wait(20) == 0
+    host.wait(20)
+
+
+def _first_row(path):
+    from conftest import parse_words
+    with open(path, errors="replace") as f:
+        for line in f:
+            if "hwnd=" in line:
+                return parse_words(line)
+    return None
+
+
+@pytest.mark.parametrize("args", [["/p:1234"], ["/p", "0"], ["/x"], ["/a"], ["/p", "1234"]])
+def test_invalid_switches_end_with_minus_one_and_no_window(desktop, start_saver, args):
+    saver = start_saver(*args)
+    assert saver.wait(30) == 255
+    assert not desktop.windows_of_class(SAVER_CLASS)
+
+
+def test_a_burst_of_close_requests_closes_once_and_cleanly(desktop, start_saver):
+    saver, w = start_full_screen(desktop, start_saver)
+    for _ in range(5):
+        desktop.wintool("post", w["hwnd"], WM_CLOSE, 0, 0)
+    assert saver.wait(20) == 0
+    assert "wine: Unhandled" not in open(saver.proc.output_path, errors="replace").read()

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing Velta II need. As root it installs
+# what is missing; otherwise it names the missing packages and fails.
+set -eu
+
+PACKAGES="
+cmake make
+mingw-w64 g++-mingw-w64-x86-64-posix
+wine wine64
+xvfb xauth x11-utils xdotool
+imagemagick python3-pil python3-pytest
+pulseaudio pulseaudio-utils sox
+googletest
+"
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $p"
+done
+
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing Debian packages:$missing" >&2
+        echo "Install them as root: apt-get install$missing" >&2
+        exit 1
+    fi
+    echo "Installing:$missing"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+fi
