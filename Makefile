@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all deps build run test unit bench format clean
+.PHONY: all deps build run test unit bench dist fuzz format clean
 
 all: build
 
@@ -27,9 +27,20 @@ unit: build
 
 bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py
+	/usr/bin/python3 tools/bench_scenes.py --build $(BUILD)
+
+# The saver and its installer, ready to hand out.
+dist: build
+	mkdir -p dist
+	cp $(BUILD)/velta2.scr $(BUILD)/velta2-setup.exe dist/
+	@echo "dist/velta2.scr dist/velta2-setup.exe"
+
+# Fuzzes the decoders natively with sanitizers for a bounded time (FUZZ_SECONDS each).
+fuzz: deps
+	tools/fuzz.sh
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-fuzz dist

@@ -10,7 +10,8 @@ wine wine64
 xvfb xauth x11-utils xdotool
 imagemagick python3-pil python3-pytest
 pulseaudio pulseaudio-utils sox
-googletest
+googletest nsis
+clang libclang-rt-14-dev
 "
 
 missing=""

@@ -1,8 +1,7 @@
-// Draws the modules with the real OpenGL drawing in a top-level window of its own, for the
-// system tests and the benchmarks:
+// Draws the modules with the real OpenGL drawing in a top-level window as large as the screen,
+// for the system tests:
 //   scene_probe show K SECONDS        module K with its default view, paced like the saver
 //   scene_probe cycle SECONDS CYCLE   every module enabled, the frame step cycling every CYCLE s
-//   scene_probe bench W H FRAMES      each module's frame cost at W x H, one line per module
 // Each mode prints key=value lines; a GL error seen by any frame is counted in errors=.
 #include "render/frame_step.h"
 #include "render/gl_context.h"
@@ -14,11 +13,9 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 static int g_nErrors;
 
@@ -34,7 +31,7 @@ static LRESULT CALLBACK probe_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-static HWND open_window(int w, int h) {
+static HWND open_window() {
     WNDCLASSA wc = {};
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = probe_proc;
@@ -77,7 +74,7 @@ static void enable_only(int k) {
 }
 
 static int show(int k, double seconds) {
-    HWND hwnd = open_window(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    HWND hwnd = open_window();
     if (!hwnd)
         return 2;
     enable_only(k);
@@ -99,7 +96,7 @@ static int show(int k, double seconds) {
 }
 
 static int cycle(double seconds, int cycleTime) {
-    HWND hwnd = open_window(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    HWND hwnd = open_window();
     if (!hwnd)
         return 2;
     enable_only(0);
@@ -135,46 +132,11 @@ static int cycle(double seconds, int cycleTime) {
     return 0;
 }
 
-static int bench(int w, int h, int frames) {
-    HWND hwnd = open_window(w, h);
-    if (!hwnd)
-        return 2;
-    enable_only(0);
-    for (int k = 1; k <= MODULE_COUNT; ++k) {
-        load_module_params(k);
-        std::vector<double> ms;
-        for (int n = 0; n < frames + 10; ++n) {
-            pump();
-            const double start = now_ms();
-            draw_module(k);
-            glFinish();
-            const double took = now_ms() - start;
-            SwapBuffers(g_hDC);
-            if (n >= 10) // the first frames include the module's set-up and warm-up
-                ms.push_back(took);
-        }
-        std::sort(ms.begin(), ms.end());
-        double sum = 0;
-        for (double v : ms)
-            sum += v;
-        const size_t p95 = std::min(ms.size() - 1, (ms.size() * 95 + 99) / 100 - 1);
-        std::printf("size=%dx%d module=%d name=\"%s\" mean_ms=%.2f p95_ms=%.2f\n", w, h, k,
-                    module_name(k), sum / double(ms.size()), ms[p95]);
-        std::fflush(stdout);
-    }
-    std::printf("errors=%d\n", g_nErrors);
-    release_gl_context();
-    return 0;
-}
-
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "show") == 0)
         return show(std::atoi(argv[2]), std::atof(argv[3]));
     if (argc == 4 && std::strcmp(argv[1], "cycle") == 0)
         return cycle(std::atof(argv[2]), std::atoi(argv[3]));
-    if (argc == 5 && std::strcmp(argv[1], "bench") == 0)
-        return bench(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
-    std::fprintf(stderr, "usage: scene_probe show K SECONDS | cycle SECONDS CYCLE | "
-                         "bench W H FRAMES\n");
+    std::fprintf(stderr, "usage: scene_probe show K SECONDS | cycle SECONDS CYCLE\n");
     return 1;
 }

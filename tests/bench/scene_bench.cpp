@@ -1,0 +1,150 @@
+// Scene benchmark and showcase: draws modules in a top-level window as large as the screen
+// and prints, per module, the time to draw one frame and the frame interval the frame step
+// achieves. With --show it keeps one module on screen for a screenshot.
+//
+//   scene_bench [--frames N] [--modules FIRST-LAST]
+//   scene_bench --show K [--seconds S]
+#include "host/saver_main.h"
+#include "render/fade.h"
+#include "render/frame_step.h"
+#include "render/gl_context.h"
+#include "render/render_state.h"
+#include "scenes/draw_ops.h"
+#include "scenes/scene_frame.h"
+#include "settings/module_params.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+static LRESULT CALLBACK bench_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+static void pump(HWND hwnd) {
+    MSG msg;
+    while (PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
+static double now_ms() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+struct Figures {
+    double mean, p95;
+};
+
+static Figures summarise(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    double sum = 0;
+    for (double x : v)
+        sum += x;
+    const size_t i95 = std::min(v.size() - 1, static_cast<size_t>(v.size() * 0.95));
+    return {sum / static_cast<double>(v.size()), v[i95]};
+}
+
+// Only module k enabled and on screen, from its defaults, at full brightness.
+static void show_only(int k) {
+    init_module_defaults();
+    for (int m = 1; m <= MODULE_COUNT; ++m)
+        g_Mods[m].active = m == k;
+    g_nModule = k;
+    load_module_params(k);
+    fade_reset();
+    g_dwCycleStart = GetTickCount();
+}
+
+// Drawing cost: the draw operation, the buffer swap and the wait for the renderer to finish.
+static Figures measure_draw(HWND hwnd, int k, int frames) {
+    show_only(k);
+    std::vector<double> times;
+    for (int n = 0; n < frames + 10; ++n) {
+        pump(hwnd);
+        const double t0 = now_ms();
+        draw_module(k);
+        SwapBuffers(g_hDC);
+        glFinish();
+        if (n >= 10) // the first frames initialise and warm caches
+            times.push_back(now_ms() - t0);
+    }
+    return summarise(times);
+}
+
+// The interval between frames that the frame step itself paces, sleep included.
+static Figures measure_interval(HWND hwnd, int k, int frames) {
+    show_only(k);
+    std::vector<double> intervals;
+    double last = 0;
+    for (int n = 0; n < frames + 1; ++n) {
+        pump(hwnd);
+        frame_step(hwnd);
+        const double t = now_ms();
+        if (n > 0)
+            intervals.push_back(t - last);
+        last = t;
+    }
+    return summarise(intervals);
+}
+
+int main(int argc, char** argv) {
+    int frames = 200, first = 1, last = MODULE_COUNT, show = 0;
+    double seconds = 6;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
+            frames = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--modules") && i + 1 < argc)
+            std::sscanf(argv[++i], "%d-%d", &first, &last);
+        else if (!std::strcmp(argv[i], "--show") && i + 1 < argc)
+            show = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc)
+            seconds = std::atof(argv[++i]);
+    }
+    g_hInst = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = bench_proc;
+    wc.hInstance = g_hInst;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = "VeltaSceneBench";
+    RegisterClassA(&wc);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HWND hwnd =
+        CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Scene Bench", WS_POPUP | WS_VISIBLE, 0, 0,
+                        width, height, nullptr, nullptr, g_hInst, nullptr);
+    if (!hwnd || !create_gl_context(hwnd, 32))
+        return 1;
+    g_bSaverMode = true;
+
+    if (show) {
+        show_only(show);
+        const double end = now_ms() + seconds * 1000.0;
+        while (now_ms() < end) {
+            pump(hwnd);
+            frame_step(hwnd);
+        }
+        release_gl_context();
+        return 0;
+    }
+
+    std::printf("%dx%d, %d frames per module\n", width, height, frames);
+    std::printf("%-3s %-11s %10s %10s %13s %13s\n", "#", "module", "draw mean", "draw p95",
+                "interval mean", "interval p95");
+    for (int k = first; k <= last; ++k) {
+        const Figures draw = measure_draw(hwnd, k, frames);
+        const Figures interval = measure_interval(hwnd, k, frames);
+        std::printf("%-3d %-11s %7.2f ms %7.2f ms %10.2f ms %10.2f ms\n", k, module_name(k),
+                    draw.mean, draw.p95, interval.mean, interval.p95);
+        std::fflush(stdout);
+    }
+    release_gl_context();
+    return 0;
+}
