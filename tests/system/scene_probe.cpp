@@ -40,7 +40,8 @@ static HWND open_window() {
     RegisterClassA(&wc);
     HWND hwnd =
         CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Scene Probe", WS_POPUP | WS_VISIBLE, 0, 0,
-                        w, h, nullptr, nullptr, wc.hInstance, nullptr);
+                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                        nullptr, wc.hInstance, nullptr);
     if (!hwnd || !create_gl_context(hwnd, 32))
         return nullptr;
     g_Draw.get_error = counting_get_error;
