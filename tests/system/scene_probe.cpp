@@ -88,7 +88,10 @@ static int show(int k, double seconds) {
             SwapBuffers(g_hDC);
         else
             ++incomplete;
-        ++frames;
+        if (++frames == 1) {
+            std::printf("shown module=%d\n", k);
+            std::fflush(stdout);
+        }
         Sleep(FRAME_INTERVAL_MS);
     }
     std::printf("module=%d frames=%d incomplete=%d errors=%d\n", k, frames, incomplete, g_nErrors);

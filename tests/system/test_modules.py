@@ -46,7 +46,8 @@ def probe_pictures(desktop):
     pictures = {}
     for k in MODULES:
         proc = run_probe(desktop, "show", k, SHOT_AFTER + 1.5)
-        assert wait_until(lambda: desktop.find_window("VeltaSceneProbe", "Scene Probe"), 20)
+        assert wait_until(lambda: "shown" in probe_output(proc) or proc.poll() is not None, 60)
+        assert proc.poll() is None, probe_output(proc)
         time.sleep(SHOT_AFTER)
         pictures[k] = desktop.screenshot(f"probe-module-{k}.png")
         assert proc.wait(30) == 0
