@@ -2,6 +2,8 @@
 // settings dialog, and the navigation over enabled modules. Main thread only.
 #pragma once
 
+#include "render/fade.h" // fade_reset and the fade steps belong to the same state
+
 #include <cstdint>
 
 extern int g_nModule;           // module on screen, 1..20, or 0 when none is enabled

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Scene benchmark: per module 1 to 20, the time to draw one frame and the achieved frame
+"""Scene benchmark: per module 1 to 20 and for the blank frame, the time to draw one frame and the achieved frame
 interval, at 640 x 480 and 1280 x 1024 under Wine with Mesa's software renderer.
 
     /usr/bin/python3 tools/bench_scenes.py [--build build] [--frames 300]
@@ -16,7 +16,7 @@ def main():
     parser.add_argument("--build", default="build")
     parser.add_argument("--frames", default="300")
     parser.add_argument("--sizes", default="640x480,1280x1024")
-    parser.add_argument("--modules", default="1-20")
+    parser.add_argument("--modules", default="0-20")
     args = parser.parse_args()
     bench = os.path.join(args.build, "tests", "scene_bench.exe")
     for size in args.sizes.split(","):

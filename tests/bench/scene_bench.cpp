@@ -2,7 +2,7 @@
 // and prints, per module, the time to draw one frame and the frame interval the frame step
 // achieves. With --show it keeps one module on screen for a screenshot.
 //
-//   scene_bench [--frames N] [--modules FIRST-LAST]
+//   scene_bench [--frames N] [--modules FIRST-LAST]     (module 0 is the blank frame)
 //   scene_bench --show K [--seconds S]
 #include "host/saver_main.h"
 #include "render/fade.h"
@@ -97,7 +97,7 @@ static Figures measure_interval(HWND hwnd, int k, int frames) {
 }
 
 int main(int argc, char** argv) {
-    int frames = 200, first = 1, last = MODULE_COUNT, show = 0;
+    int frames = 200, first = 0, last = MODULE_COUNT, show = 0;
     double seconds = 6;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
@@ -141,8 +141,9 @@ int main(int argc, char** argv) {
     for (int k = first; k <= last; ++k) {
         const Figures draw = measure_draw(hwnd, k, frames);
         const Figures interval = measure_interval(hwnd, k, frames);
-        std::printf("%-3d %-11s %7.2f ms %7.2f ms %10.2f ms %10.2f ms\n", k, module_name(k),
-                    draw.mean, draw.p95, interval.mean, interval.p95);
+        std::printf("%-3d %-11s %7.2f ms %7.2f ms %10.2f ms %10.2f ms\n", k,
+                    k == 0 ? "(blank)" : module_name(k), draw.mean, draw.p95, interval.mean,
+                    interval.p95);
         std::fflush(stdout);
     }
     release_gl_context();

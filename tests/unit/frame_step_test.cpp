@@ -102,16 +102,6 @@ TEST(Fade, OutReachesExactlyZeroOnThe61stStepAndInExactlyOneOnThe60th) {
     EXPECT_EQ(rec.color[0], 1.0f);
 }
 
-TEST(Fade, AngleGrowsInDoublePrecisionFromTheSingleStep) {
-    DrawRecorder rec;
-    fade_reset();
-    fade_out_step();
-    EXPECT_EQ(g_fFadeAngle, FADE_STEP);
-    fade_out_step();
-    EXPECT_EQ(g_fFadeAngle, static_cast<float>(double(FADE_STEP) + double(FADE_STEP)));
-    EXPECT_EQ(double(FADE_STEP), 0.02617991715669632);
-}
-
 TEST(FramePacing, SleepsAwayTheRestOf31MsAcrossTheTickWrap) {
     EXPECT_EQ(pacing_delay(100, 100), 31u);
     EXPECT_EQ(pacing_delay(130, 100), 1u);

@@ -109,15 +109,6 @@ TEST(SceneFrame, ErrorAtTheEndOfTheFrameFailsItButTheAnimationHasMoved) {
     EXPECT_TRUE(rec.stack.empty());
 }
 
-TEST(SceneFrame, ElementTablesHoldThirtyOrThirtySixRecords) {
-    EXPECT_EQ(module_element_count(1), 30);
-    EXPECT_EQ(module_element_count(17), 30);
-    EXPECT_EQ(module_element_count(18), 36);
-    EXPECT_EQ(module_element_count(20), 36);
-    EXPECT_NE(module_elements(17), module_elements(18));
-    EXPECT_NE(module_elements(1), module_elements(2));
-}
-
 TEST(RandomGenerator, IsTheClassicLinearCongruentialSequence) {
     seed_random(1);
     EXPECT_EQ(draw_random(), 41);
