@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""Scene benchmark: per module 1 to 20 and for the blank frame, the time to draw one frame and the achieved frame
-interval, at 640 x 480 and 1280 x 1024 under Wine with Mesa's software renderer.
+"""Scene benchmark: for the blank frame and each module 1 to 20, the time to draw one frame
+and the achieved frame interval, at 640 x 480 and 1280 x 1024 under Wine with Mesa's
+software renderer.
 
     /usr/bin/python3 tools/bench_scenes.py [--build build] [--frames 300]
 """
