@@ -6,6 +6,15 @@
 
 #include <cmath>
 
+namespace {
+
+// A point of a module's curve in single precision.
+struct CurvePoint {
+    float x, y, z;
+};
+
+} // namespace
+
 // The curves are evaluated in double precision on the single-precision parameter, and each
 // coordinate is stored as single precision.
 static CurvePoint single_point(double x, double y, double z) {
@@ -19,21 +28,22 @@ static double sind(float a) {
     return std::sin(static_cast<double>(a));
 }
 
-CurvePoint menri_curve(float t) {
+static CurvePoint menri_curve(float t) {
     return single_point(15.0 * cosd(t) + 2.0 * cosd(3.0f * t), 6.5 * sind(2.0f * t), 0.0);
 }
 
-CurvePoint kagyu_curve(float t) {
+static CurvePoint kagyu_curve(float t) {
     return single_point(6.0 * cosd(t) - 10.0 * cosd(2.0f * t),
                         6.0 * sind(t) + 10.0 * sind(2.0f * t), 2.0 * sind(3.0f * t));
 }
 
-CurvePoint ganden_curve(float t) {
+static CurvePoint ganden_curve(float t) {
     return single_point(5.0 * cosd(t) - 2.0 * cosd(7.0f * t), 5.0 * sind(t) + 2.0 * sind(7.0f * t),
                         4.0 * sind(8.0f * t));
 }
 
-float curve_radius(CurvePoint p) {
+// Distance of a curve point from the z axis, rounded to single precision.
+static float curve_radius(CurvePoint p) {
     const double x = p.x, y = p.y;
     return static_cast<float>(std::sqrt(x * x + y * y));
 }

@@ -55,14 +55,6 @@ TEST(OrbitModules, CurveParameterStepsAndRestartsAtExactlyZero) {
     EXPECT_NEAR(frames, 5027, 2);
 }
 
-TEST(OrbitModules, SizesFollowTheDistanceFromTheAxisInSinglePrecision) {
-    const CurvePoint p = kagyu_curve(1.0f);
-    const float r = curve_radius(p);
-    EXPECT_EQ(r, static_cast<float>(std::sqrt(double(p.x) * p.x + double(p.y) * p.y)));
-    EXPECT_EQ(menri_curve(0.0f).x, 17.0f);
-    EXPECT_EQ(ganden_curve(0.0f).x, 3.0f);
-}
-
 // The rotation part of every shape's matrix, frame drawn with the given view rotations.
 static std::vector<Mat4> orientations(int (*draw)(), int module, float xr, float yr, float zr) {
     reset_scenes({module});

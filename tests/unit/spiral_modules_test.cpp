@@ -34,12 +34,6 @@ TEST(SpiralModules, DrepungStartsWithTwoSymmetricArmsGrowingOutwards) {
     EXPECT_EQ(e[11].phase, 0.0f);
 }
 
-TEST(SpiralModules, DrepungSizeRisesTo07AndFallsToNothingAtTheRim) {
-    EXPECT_FLOAT_EQ(spiral_size(0.7f * TRACK_LIMIT), 0.7f);
-    EXPECT_NEAR(spiral_size(TRACK_LIMIT), 0.0f, 1e-6f);
-    EXPECT_FLOAT_EQ(spiral_size(-0.5f * TRACK_LIMIT), 0.5f);
-}
-
 TEST(SpiralModules, DrepungWrapsByWholeHundredths) {
     EXPECT_FLOAT_EQ(wrap_spiral_distance(25.875f), 0.07f);
     EXPECT_FLOAT_EQ(wrap_spiral_distance(25.8125f), 0.01f);
