@@ -14,11 +14,26 @@
 static uint32_t tick_count() {
     return GetTickCount();
 }
+
+// Milliseconds of the performance counter, wrapping like a tick count.
+static uint32_t precise_ms() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<uint32_t>(t.QuadPart / frequency * 1000 +
+                                 t.QuadPart % frequency * 1000 / frequency);
+}
+
 static void sleep_ms(uint32_t ms) {
     Sleep(ms);
 }
 
 uint32_t (*g_pfnTickCount)() = tick_count;
+uint32_t (*g_pfnPacingClock)() = precise_ms;
 void (*g_pfnSleep)(uint32_t ms) = sleep_ms;
 
 static bool g_bVoiceTickSet; // the first frame takes the voice clock's starting tick
@@ -85,13 +100,13 @@ void frame_step(HWND hwnd) {
         sync_preview_buttons(hwnd, g_nModule);
     advance_cycle(g_pfnTickCount());
 
-    const uint32_t delay = pacing_delay(g_pfnTickCount(), g_dwLastFrame);
+    const uint32_t delay = pacing_delay(g_pfnPacingClock(), g_dwLastFrame);
     if (delay > 0) {
         g_pfnSleep(delay);
         if (g_bQuit)
             return;
     }
-    g_dwLastFrame = g_pfnTickCount();
+    g_dwLastFrame = g_pfnPacingClock();
 
     if (draw_module(g_nModule) && !g_bQuit)
         g_Draw.swap_buffers(g_hDC);

@@ -10,9 +10,12 @@ constexpr uint32_t FRAME_INTERVAL_MS = 31;
 constexpr uint32_t VOICE_INTERVAL_MS = 3200;
 constexpr int VOICE_COUNT = 3;
 
-// The clock the frame step reads and sleeps on; GetTickCount and Sleep unless a test has put
-// its own in place.
+// The clocks the frame step reads and sleeps on, unless a test has put its own in place. The
+// cycle and the voices count GetTickCount milliseconds, like the rest of the program. The
+// pacing needs finer steps than GetTickCount's 10 to 16 ms: paced by it, frames would come
+// as little as 16 ms apart. It reads the performance counter in milliseconds instead.
 extern uint32_t (*g_pfnTickCount)();
+extern uint32_t (*g_pfnPacingClock)();
 extern void (*g_pfnSleep)(uint32_t ms);
 
 // hwnd is the saver window or the settings dialog: it receives the music players' notices,

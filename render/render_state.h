@@ -10,7 +10,7 @@ extern int g_nModule;           // module on screen, 1..20, or 0 when none is en
 extern int g_nFadeState;        // 0 showing, 2 fading out, 1 fading in
 extern float g_fFadeAngle;      // radians; 0 at rest
 extern uint32_t g_dwCycleStart; // tick count at which the current module's showing time began
-extern uint32_t g_dwLastFrame;  // tick count at which the previous frame's drawing began
+extern uint32_t g_dwLastFrame;  // pacing clock (ms) at which the previous frame's drawing began
 extern uint32_t g_dwVoiceTick;  // tick count of the last music voice started
 extern int g_nVoice;            // music player last started by the frame step, 0..2
 extern bool g_bSaverMode;       // saver window (true) or settings dialog (false)

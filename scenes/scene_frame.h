@@ -18,10 +18,11 @@ struct ElementState {
     float param; // curve parameter of the curve-orbit modules, radians
 };
 
-// Length of half a track, 800/31 in single precision, and the fractions of it the modules use.
+// A track runs from -TRACK_LIMIT to TRACK_LIMIT (800/31 in single precision). The fractions
+// the modules use, again as the exact single-precision values:
 constexpr float TRACK_LIMIT = 25.806452f;
-constexpr float TRACK_HALF = 12.903226f;     // 400/31
-constexpr float TRACK_EIGHTH = 6.451613f;    // 200/31: spacing of the track groups
+constexpr float TRACK_HALF = 12.903226f;     // 400/31, half of TRACK_LIMIT
+constexpr float TRACK_EIGHTH = 6.451613f;    // 200/31, an eighth of the track: group spacing
 constexpr float ORBIT_RADIUS = 15.180265f;   // 8000/527
 constexpr float PHASE_WRAP = 5000000.0f;     // g_fPhase above this is brought back down
 constexpr int SHAPE_DETAIL = 32;             // slices and stacks of every quadric

@@ -50,11 +50,13 @@ class FrameStepTest : public ::testing::Test {
         g_Sleeps.clear();
         g_bQuitWhileSleeping = false;
         g_pfnTickCount = fake_now;
+        g_pfnPacingClock = fake_now;
         g_pfnSleep = fake_sleep;
         fade_reset();
     }
     void TearDown() override {
         g_pfnTickCount = saved_tick;
+        g_pfnPacingClock = saved_pacing;
         g_pfnSleep = saved_sleep;
         g_bSaverMode = false;
         g_bQuit = false;
@@ -70,6 +72,7 @@ class FrameStepTest : public ::testing::Test {
 
     DrawRecorder rec;
     uint32_t (*saved_tick)() = g_pfnTickCount;
+    uint32_t (*saved_pacing)() = g_pfnPacingClock;
     void (*saved_sleep)(uint32_t) = g_pfnSleep;
 };
 
@@ -110,6 +113,20 @@ TEST(FramePacing, SleepsAwayTheRestOf31MsAcrossTheTickWrap) {
     EXPECT_EQ(pacing_delay(5, 0xFFFFFFF0u), 10u); // 21 ms across the wrap
     EXPECT_EQ(pacing_delay(90, 100), 21u);        // a clock seen going back
     EXPECT_EQ(pacing_delay(0xFFFFFFFFu, 0), 30u);
+}
+
+TEST(FramePacing, PacingClockMovesInSingleMilliseconds) {
+    // GetTickCount moves in steps of 10 to 16 ms, too coarse to hold frames 31 ms apart.
+    int changes = 0, singleSteps = 0;
+    for (uint32_t last = g_pfnPacingClock(); changes < 20;) {
+        const uint32_t now = g_pfnPacingClock();
+        if (now != last) {
+            singleSteps += now - last == 1;
+            ++changes;
+            last = now;
+        }
+    }
+    EXPECT_GE(singleSteps, 10);
 }
 
 TEST(FramePacing, CycleTimeAndVoicesCountAcrossTheTickWrap) {

@@ -109,6 +109,24 @@ TEST(SceneFrame, ErrorAtTheEndOfTheFrameFailsItButTheAnimationHasMoved) {
     EXPECT_TRUE(rec.stack.empty());
 }
 
+TEST(SceneFrame, EveryModuleStillMovesAtTheLowestSpeed) {
+    for (int k = 1; k <= 7; ++k) {
+        reset_scenes({k});
+        g_fSpeed = SPEED_MIN;
+        DrawRecorder rec;
+        draw_module(k);
+        const std::vector<RecordedShape> first = rec.shapes;
+        rec.clear_records();
+        draw_module(k);
+        ASSERT_EQ(rec.shapes.size(), first.size()) << k;
+        int moved = 0;
+        for (size_t n = 0; n < first.size(); ++n)
+            moved += rec.shapes[n].modelView.m != first[n].modelView.m;
+        EXPECT_GT(moved, 20) << "module " << k;
+        EXPECT_EQ(g_fPhase, 2 * SPEED_MIN);
+    }
+}
+
 TEST(RandomGenerator, IsTheClassicLinearCongruentialSequence) {
     seed_random(1);
     EXPECT_EQ(draw_random(), 41);
