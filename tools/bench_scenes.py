@@ -3,7 +3,7 @@
 and the achieved frame interval, at 640 x 480 and 1280 x 1024 under Wine with Mesa's
 software renderer.
 
-    /usr/bin/python3 tools/bench_scenes.py [--build build] [--frames 300]
+    /usr/bin/python3 tools/bench_scenes.py [--build build] [--frames 60]
 """
 import argparse
 import os
@@ -15,7 +15,7 @@ from virtual_desktop import VirtualDesktop
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default="build")
-    parser.add_argument("--frames", default="300")
+    parser.add_argument("--frames", default="60")
     parser.add_argument("--sizes", default="640x480,1280x1024")
     parser.add_argument("--modules", default="0-20")
     args = parser.parse_args()
