@@ -260,8 +260,8 @@ LRESULT saver_default_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_APP:
         // A password check asks through this message; a player's end-of-tune notice, which
-        // uses the same number, must not start one.
-        if (g_bWin9x && g_bInPwdCheck)
+        // uses the same number, must not start one, not even while the dialog runs.
+        if (g_bWin9x && g_bInPwdCheck && take_password_request())
             return g_pfnVerifyPwd ? g_pfnVerifyPwd(hwnd) : 1;
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }

@@ -2,6 +2,8 @@
 // module on screen and presenting it. Main thread, with the OpenGL context current.
 #pragma once
 
+#include "render/fade.h" // fade_reset, which every module switch calls
+
 #include <windows.h>
 
 #include <cstdint>

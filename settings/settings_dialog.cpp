@@ -18,5 +18,5 @@ INT_PTR CALLBACK settings_dialog_proc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
     return FALSE;
 }
 
-// The dialog has no preview buttons yet, so there is nothing to keep in step.
+// The dialog has no preview buttons yet, so there is nothing to check.
 void sync_preview_buttons(HWND, int) {}

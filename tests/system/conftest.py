@@ -94,10 +94,12 @@ class Desktop:
         with open(out, errors="replace") as f:
             return code, f.read()
 
-    def spawn(self, args):
+    def spawn(self, args, env=None):
+        """Starts a Windows program; env adds to or overrides the session's variables."""
         out = self._outfile(os.path.basename(args[0]))
         f = open(out, "w")
-        proc = subprocess.Popen(["wine"] + [str(a) for a in args], env=self.env, stdout=f,
+        proc = subprocess.Popen(["wine"] + [str(a) for a in args],
+                                env=dict(self.env, **(env or {})), stdout=f,
                                 stderr=subprocess.STDOUT, start_new_session=True)
         proc.output_path = out
         return proc
@@ -150,14 +152,19 @@ def desktop(pytestconfig):
 class Saver:
     """A running velta2.scr process."""
 
-    def __init__(self, desktop, args):
+    def __init__(self, desktop, args, scr=None, env=None):
         self.desktop = desktop
-        self.proc = desktop.spawn([desktop.scr] + args)
+        self.proc = desktop.spawn([scr or desktop.scr] + args, env)
 
     def wait_window(self, cls=SAVER_CLASS, title="Screen Saver", timeout=30):
-        found = wait_until(lambda: self.desktop.find_window(cls, title) or self.exited(),
-                           timeout)
-        assert isinstance(found, dict), f"no {title!r} window appeared"
+        """The window's row once it exists and is visible (it exists during WM_CREATE
+        already, before it is shown)."""
+        def shown():
+            row = self.desktop.find_window(cls, title)
+            return row if row and row["visible"] == "1" else self.exited()
+
+        found = wait_until(shown, timeout)
+        assert isinstance(found, dict), f"no visible {title!r} window appeared"
         return found
 
     def exited(self):

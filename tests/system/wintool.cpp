@@ -35,6 +35,32 @@ BOOL CALLBACK print_if_class(HWND hwnd, LPARAM cls) {
     return TRUE;
 }
 
+// One line per control of a dialog: its id, class, style and text, with line breaks in the text
+// written as \n so that each control stays on one line.
+BOOL CALLBACK print_item(HWND hwnd, LPARAM) {
+    char cls[128] = "", text[1024] = "", escaped[2048] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    GetWindowTextA(hwnd, text, sizeof text);
+    size_t n = 0;
+    for (const char* c = text; *c && n + 2 < sizeof escaped; ++c) {
+        if (*c == '\n' || *c == '\r') {
+            if (*c == '\n') {
+                escaped[n++] = '\\';
+                escaped[n++] = 'n';
+            }
+        } else if (*c != '"') {
+            escaped[n++] = *c;
+        }
+    }
+    escaped[n] = '\0';
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    std::printf("id=%d class=\"%s\" style=0x%08lx w=%ld h=%ld text=\"%s\"\n", GetDlgCtrlID(hwnd),
+                cls, (unsigned long)GetWindowLongA(hwnd, GWL_STYLE), r.right - r.left,
+                r.bottom - r.top, escaped);
+    return TRUE;
+}
+
 LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_DESTROY)
         PostQuitMessage(0);
@@ -85,6 +111,15 @@ int main(int argc, char** argv) {
         EnumChildWindows(handle_arg(argv[2]), print_if_class, 0);
         return 0;
     }
+    if (argc >= 3 && std::strcmp(argv[1], "items") == 0) {
+        EnumChildWindows(handle_arg(argv[2]), print_item, 0);
+        return 0;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "click") == 0) {
+        // Posted, so that a dialog which ends on the click cannot hold this program up.
+        HWND button = GetDlgItem(handle_arg(argv[2]), std::atoi(argv[3]));
+        return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
+    }
     if (argc >= 5 && std::strcmp(argv[1], "host") == 0)
         return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc >= 2 && std::strcmp(argv[1], "cursor") == 0) {
@@ -97,12 +132,18 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 6 && std::strcmp(argv[1], "post") == 0) {
-        return PostMessageA(handle_arg(argv[2]), std::strtoul(argv[3], nullptr, 0),
-                            std::strtoull(argv[4], nullptr, 0), std::strtoll(argv[5], nullptr, 0))
-                   ? 0
-                   : 1;
+        // An optional count posts the same message that many times back to back, so they
+        // reach the window's queue within a millisecond or so of each other.
+        const int count = argc >= 7 ? std::atoi(argv[6]) : 1;
+        for (int i = 0; i < count; ++i)
+            if (!PostMessageA(handle_arg(argv[2]), std::strtoul(argv[3], nullptr, 0),
+                              std::strtoull(argv[4], nullptr, 0),
+                              std::strtoll(argv[5], nullptr, 0)))
+                return 1;
+        return 0;
     }
     std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
-                         "host W H SECONDS | cursor | post HWND MSG WPARAM LPARAM\n");
+                         "items HWND | click HWND ID | host W H SECONDS | cursor | "
+                         "post HWND MSG WPARAM LPARAM [COUNT]\n");
     return 2;
 }
