@@ -3,7 +3,13 @@
 #include "scenes/scene_frame.h"
 
 #include "scenes/draw_ops.h"
+#include "scenes/drift_module.h"
+#include "scenes/fixed_ring_modules.h"
+#include "scenes/flip_module.h"
 #include "scenes/grid_modules.h"
+#include "scenes/orbit_modules.h"
+#include "scenes/ring_modules.h"
+#include "scenes/spiral_modules.h"
 #include "scenes/track_modules.h"
 
 #include <cstring>
@@ -73,7 +79,7 @@ int DrawBlank() {
 }
 
 // Index -> draw operation. A family of modules joins by adding its header above and its
-// draw operations here; an index without one yet shows a black frame.
+// draw operations here.
 static int (*const MODULE_DRAW[MODULE_COUNT + 1])() = {
     DrawBlank,      // 0: no module enabled
     DrawShechen,    // 1
@@ -83,19 +89,19 @@ static int (*const MODULE_DRAW[MODULE_COUNT + 1])() = {
     DrawPalpung,    // 5
     DrawKathok,     // 6
     DrawSamdrup,    // 7
-    DrawBlank,      // 8 Drepung
-    DrawBlank,      // 9 Sera
-    DrawBlank,      // 10 Dzogchen
-    DrawBlank,      // 11 Menri
-    DrawBlank,      // 12 Samye
-    DrawBlank,      // 13 Dorje Drak
-    DrawBlank,      // 14 Nyingma
-    DrawBlank,      // 15 Kagyu
-    DrawBlank,      // 16 Sakya
-    DrawBlank,      // 17 Surmang
-    DrawBlank,      // 18 Ganden
-    DrawBlank,      // 19 Palyul
-    DrawBlank,      // 20 Gelug
+    DrawDrepung,    // 8
+    DrawSera,       // 9
+    DrawDzogchen,   // 10
+    DrawMenri,      // 11
+    DrawSamye,      // 12
+    DrawDorjeDrak,  // 13
+    DrawNyingma,    // 14
+    DrawKagyu,      // 15
+    DrawSakya,      // 16
+    DrawSurmang,    // 17
+    DrawGanden,     // 18
+    DrawPalyul,     // 19
+    DrawGelug,      // 20
 };
 
 int draw_module(int index) {

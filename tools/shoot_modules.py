@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Screenshots of modules 1 to 7 for the documentation: each module alone on a 640 x 480
+"""Screenshots of the twenty modules for the documentation: each module alone on a 640 x 480
 virtual screen, drawn by the scene showcase, taken after two seconds of animation.
 
     /usr/bin/python3 tools/shoot_modules.py [--build build] [--out docs]
@@ -10,7 +10,9 @@ import time
 
 from virtual_desktop import VirtualDesktop
 
-NAMES = ["Shechen", "Jokhang", "Mindroling", "Tsurphu", "Palpung", "Kathok", "Samdrup"]
+NAMES = ["Shechen", "Jokhang", "Mindroling", "Tsurphu", "Palpung", "Kathok", "Samdrup",
+         "Drepung", "Sera", "Dzogchen", "Menri", "Samye", "Dorje Drak", "Nyingma", "Kagyu",
+         "Sakya", "Surmang", "Ganden", "Palyul", "Gelug"]
 
 
 def main():
@@ -24,7 +26,7 @@ def main():
         for k, name in enumerate(NAMES, start=1):
             proc = desk.spawn([bench, "--show", str(k), "--seconds", "8"])
             time.sleep(5)  # start-up of the program, then about two seconds of animation
-            path = os.path.join(args.out, f"module{k}-{name.lower()}.png")
+            path = os.path.join(args.out, f"module{k}-{name.lower().replace(' ', '-')}.png")
             desk.screenshot(path)
             proc.wait(30)
             print(path)

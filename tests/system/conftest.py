@@ -49,6 +49,8 @@ class Desktop:
         self.scr = os.path.abspath(config.getoption("--scr"))
         self.wintool_exe = os.path.abspath(config.getoption("--wintool"))
         build = os.path.abspath(config.getoption("--build-dir"))
+        self.build = build
+        self.scene_probe = os.path.join(build, "tests", "scene_probe.exe")
         self.workdir = workdir
         self.env = dict(os.environ)
         self.env.update(
@@ -131,6 +133,16 @@ class Desktop:
 
     def reg(self, *args):
         return self.wine(["reg"] + list(args))
+
+    def set_dword(self, key, name, value):
+        code, text = self.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
+        assert code == 0, text
+
+    def delete_key(self, key):
+        self.reg("delete", key, "/f")
+
+    def has_value(self, key, name):
+        return self.reg("query", key, "/v", name)[0] == 0
 
 
 @pytest.fixture(scope="session")
@@ -328,3 +340,45 @@ def sound(desktop):
     s.start()
     yield s
     s.stop()
+
+
+# The six colours of the glyph texture; every module's shapes show only these (and their
+# blends where the texture is filtered), on black.
+GLYPH_COLOURS = {
+    "white": (255, 255, 255), "green": (40, 200, 70), "orange": (255, 140, 0),
+    "light blue": (110, 190, 255), "red": (225, 30, 30), "dark blue": (35, 60, 215),
+}
+
+
+def glyph_colour_counts(path, tolerance=60):
+    """Pixels of a screenshot close to each glyph colour, and the share that is not black."""
+    from PIL import Image
+    image = Image.open(path).convert("RGB")
+    pixels = list(image.getdata())
+    counts = dict.fromkeys(GLYPH_COLOURS, 0)
+    lit = 0
+    for r, g, b in pixels:
+        if r + g + b <= 30:
+            continue
+        lit += 1
+        for name, (cr, cg, cb) in GLYPH_COLOURS.items():
+            if abs(r - cr) + abs(g - cg) + abs(b - cb) <= tolerance:
+                counts[name] += 1
+                break
+    return counts, lit / len(pixels)
+
+
+def assert_glyph_shapes(path):
+    """The screenshot shows shapes carrying the glyph texture: a good part of the screen lit,
+    most of it black, and at least four of the six glyph colours in clear amounts."""
+    counts, lit = glyph_colour_counts(path)
+    assert 0.01 < lit < 0.9, f"{path}: lit share {lit:.3f}"
+    shown = [name for name, n in counts.items() if n >= 40]
+    assert len(shown) >= 4, f"{path}: glyph colours {counts}"
+
+
+def picture_distance(a, b):
+    """Mean absolute difference of two screenshots reduced to 80 x 60 grey, 0..255."""
+    from PIL import Image, ImageChops, ImageStat
+    small = [Image.open(p).convert("L").resize((80, 60), Image.BILINEAR) for p in (a, b)]
+    return ImageStat.Stat(ImageChops.difference(*small)).mean[0]
