@@ -24,13 +24,13 @@ const char* const TRUNCATED = "Image data ends before the last pixel";
 // Reads the dimensions into the slot and allocates the pixel buffer. packetPixels and
 // packetBytes bound what the rest of the input can describe at most (pixels per smallest
 // packet), so a header that promises more than the data holds is refused before allocating.
-bool begin_pixels(TextureImage& slot, const uint8_t* spec, size_t specSize, size_t packetPixels,
-                  size_t packetOverhead, size_t* pixelCount) {
+bool begin_pixels(TextureImage& slot, const uint8_t* imageSpec, size_t specSize,
+                  size_t packetPixels, size_t packetOverhead, size_t* pixelCount) {
     if (specSize < IMAGE_SPEC_SIZE)
         return fail("Invalid texture information");
-    slot.width = spec[0] | (spec[1] << 8);
-    slot.height = spec[2] | (spec[3] << 8);
-    slot.bpp = spec[4];
+    slot.width = imageSpec[0] | (imageSpec[1] << 8);
+    slot.height = imageSpec[2] | (imageSpec[3] << 8);
+    slot.bpp = imageSpec[4];
     if (slot.width == 0 || slot.height == 0 || (slot.bpp != 24 && slot.bpp != 32))
         return fail("Invalid texture information");
     slot.format = slot.bpp == 24 ? TGA_FORMAT_RGB : TGA_FORMAT_RGBA;
@@ -77,14 +77,14 @@ bool ParseTGAHeader(TextureImage& slot, const uint8_t* data, size_t size) {
     return DecodeTGARLE(slot, data + 12, size - 12);
 }
 
-bool DecodeTGARLE(TextureImage& slot, const uint8_t* spec, size_t specSize) {
+bool DecodeTGARLE(TextureImage& slot, const uint8_t* imageSpec, size_t specSize) {
     size_t n = 0;
     // A run packet of one header byte and one pixel stands for up to 128 pixels.
-    if (!begin_pixels(slot, spec, specSize, 128, 1, &n))
+    if (!begin_pixels(slot, imageSpec, specSize, 128, 1, &n))
         return false;
     const size_t b = slot.bpp / 8;
-    const uint8_t* in = spec + IMAGE_SPEC_SIZE;
-    const uint8_t* end = spec + specSize;
+    const uint8_t* in = imageSpec + IMAGE_SPEC_SIZE;
+    const uint8_t* end = imageSpec + specSize;
     uint8_t* out = slot.pixels;
     size_t stored = 0;
     while (stored < n) {
@@ -113,12 +113,12 @@ bool DecodeTGARLE(TextureImage& slot, const uint8_t* spec, size_t specSize) {
     return true;
 }
 
-bool DecodeTGARaw(TextureImage& slot, const uint8_t* spec, size_t specSize) {
+bool DecodeTGARaw(TextureImage& slot, const uint8_t* imageSpec, size_t specSize) {
     size_t n = 0;
-    if (!begin_pixels(slot, spec, specSize, 1, 0, &n))
+    if (!begin_pixels(slot, imageSpec, specSize, 1, 0, &n))
         return false;
     const size_t b = slot.bpp / 8;
-    const uint8_t* in = spec + IMAGE_SPEC_SIZE;
+    const uint8_t* in = imageSpec + IMAGE_SPEC_SIZE;
     for (size_t i = 0; i < n; ++i)
         store_pixel(slot.pixels + i * b, in + i * b, b);
     return true;

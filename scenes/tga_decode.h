@@ -24,12 +24,12 @@ struct TextureImage {
 // into slot.pixels (allocated with new[]). Both image types are decoded.
 bool ParseTGAHeader(TextureImage& slot, const uint8_t* data, size_t size);
 
-// Decodes run-length-encoded pixels; spec is the resource from offset 12 and specSize the
+// Decodes run-length-encoded pixels; imageSpec is the resource from offset 12 and specSize the
 // number of bytes from there to the end. Never reads or writes out of bounds.
-bool DecodeTGARLE(TextureImage& slot, const uint8_t* spec, size_t specSize);
+bool DecodeTGARLE(TextureImage& slot, const uint8_t* imageSpec, size_t specSize);
 
 // Decodes uncompressed pixels laid out like DecodeTGARLE's input.
-bool DecodeTGARaw(TextureImage& slot, const uint8_t* spec, size_t specSize);
+bool DecodeTGARaw(TextureImage& slot, const uint8_t* imageSpec, size_t specSize);
 
 // Releases slot.pixels.
 void free_tga_pixels(TextureImage& slot);
