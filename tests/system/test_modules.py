@@ -148,9 +148,11 @@ def test_saver_shows_the_only_enabled_module(desktop, saver_with_settings, probe
     assert saver.wait(20) == 0
     assert_glyph_shapes(shot)
     # Of all the modules' pictures, the saver's is closest to the one it was told to show.
-    # Sera starts from random places, so its picture is not the probe's.
+    # Sera starts from random places, so its picture is neither checked nor a candidate: its
+    # scattered cylinders resemble many other modules' pictures.
     if module != SERA:
-        nearest = min(MODULES, key=lambda k: picture_distance(shot, probe_pictures[k]))
+        candidates = [k for k in MODULES if k != SERA]
+        nearest = min(candidates, key=lambda k: picture_distance(shot, probe_pictures[k]))
         assert nearest == module
 
 
