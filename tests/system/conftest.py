@@ -135,7 +135,14 @@ class Desktop:
         return self.wine(["reg"] + list(args))
 
     def set_dword(self, key, name, value):
-        code, text = self.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
+        # Under load Wine now and then fails to start reg.exe at all ("ShellExecuteEx failed");
+        # that is no answer about the registry, so the write is tried again.
+        for _ in range(3):
+            code, text = self.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value),
+                                  "/f")
+            if code == 0:
+                break
+            time.sleep(1)
         assert code == 0, text
 
     def delete_key(self, key):
