@@ -1,6 +1,7 @@
 """The installer puts the saver where Windows lists screen savers and registers an uninstaller;
 the uninstaller takes everything away again, the settings only when asked."""
 import os
+import xml.etree.ElementTree as ET
 
 from conftest import wait_until
 
@@ -46,6 +47,24 @@ def test_install_then_uninstall_keeping_settings(desktop):
     assert desktop.reg("query", UNINSTALL_KEY)[0] != 0
     assert reg_value(desktop, DESKTOP_KEY, "SCRNSAVE.EXE") is None
     assert "0x2a" in reg_value(desktop, SETTINGS_KEY, "cycle time")
+
+
+def test_installed_saver_names_itself_and_declares_how_it_runs(desktop):
+    """Windows lists a saver by its string 1; the manifest asks for native dialogs, real screen
+    pixels on every monitor and names the Windows versions the saver knows."""
+    scr = install(desktop)
+    code, text = desktop.wine([desktop.wintool_exe, "describe", scr])
+    uninstall(desktop)
+    assert code == 0, text
+    assert 'name="Velta II"' in text
+    root = ET.fromstring(text.split("manifest:\n", 1)[1].strip().rstrip("\x00"))
+    found = {el.tag.split("}")[1]: el for el in root.iter()}
+    assert found["dpiAwareness"].text.startswith("PerMonitorV2")
+    assert found["dpiAware"].text == "true/pm"
+    dependency = root.find(".//{*}dependentAssembly/{*}assemblyIdentity")
+    assert dependency.get("name") == "Microsoft.Windows.Common-Controls"
+    assert dependency.get("version") == "6.0.0.0"
+    assert len(root.findall(".//{*}supportedOS")) == 4
 
 
 def test_uninstall_removes_settings_when_asked(desktop):

@@ -87,9 +87,9 @@ int host(int width, int height, int seconds) {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     wc.lpszClassName = "VeltaTestHost";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Velta Test Host",
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, width, height, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, "Velta Test Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        10, 10, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     RECT client;
     GetClientRect(hwnd, &client);
     std::printf("hwnd=%llu cw=%ld ch=%ld\n", (unsigned long long)(uintptr_t)hwnd, client.right,
@@ -124,8 +124,7 @@ int process_info(HWND hwnd) {
             std::printf("pid=%lu handles=%lu threads=%lu private=%llu workingset=%llu "
                         "peakworkingset=%llu\n",
                         (unsigned long)pid, (unsigned long)p->HandleCount,
-                        (unsigned long)p->NumberOfThreads,
-                        (unsigned long long)p->PrivatePageCount,
+                        (unsigned long)p->NumberOfThreads, (unsigned long long)p->PrivatePageCount,
                         (unsigned long long)p->VirtualMemoryCounters.WorkingSetSize,
                         (unsigned long long)p->VirtualMemoryCounters.PeakWorkingSetSize);
             return 0;
@@ -134,6 +133,24 @@ int process_info(HWND hwnd) {
             return 1;
         offset += p->NextEntryOffset;
     }
+}
+
+// What the Screen Saver settings page reads from a saver file without running it: the name in
+// string 1, then the application manifest's text after a "manifest:" line.
+int describe_file(const char* path) {
+    HMODULE file = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!file)
+        return 1;
+    char name[256] = "";
+    LoadStringA(file, 1, name, sizeof name);
+    std::printf("name=\"%s\"\n", name);
+    HRSRC found = FindResourceA(file, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    if (found) {
+        const char* text = static_cast<const char*>(LockResource(LoadResource(file, found)));
+        std::printf("manifest:\n%.*s\n", (int)SizeofResource(file, found), text);
+    }
+    FreeLibrary(file);
+    return 0;
 }
 
 } // namespace
@@ -167,6 +184,8 @@ int main(int argc, char** argv) {
         return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc >= 3 && std::strcmp(argv[1], "procinfo") == 0)
         return process_info(handle_arg(argv[2]));
+    if (argc >= 3 && std::strcmp(argv[1], "describe") == 0)
+        return describe_file(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "cursor") == 0) {
         CURSORINFO info = {};
         info.cbSize = sizeof info;
@@ -188,7 +207,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
-                         "items HWND | click HWND ID | host W H SECONDS | procinfo HWND | cursor | "
+                         "items HWND | click HWND ID | host W H SECONDS | procinfo HWND | "
+                         "describe FILE | cursor | "
                          "post HWND MSG WPARAM LPARAM [COUNT]\n");
     return 2;
 }
