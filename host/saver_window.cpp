@@ -6,12 +6,12 @@
 #include "resources/resource_ids.h"
 #include "host/saver_main.h"
 #include "music/players.h"
+#include "render/frame_queue.h"
 #include "render/frame_step.h"
 #include "render/gl_context.h"
 #include "render/render_state.h"
 #include "settings/module_params.h"
 #include "settings/registry.h"
-#include "settings/view_keys.h"
 
 #include <cstdlib>
 
@@ -201,32 +201,13 @@ static void tear_down() {
 
 static void run_frame(HWND hwnd) {
     g_bInFrame = true;
-    // Key messages go straight to the view controls before each frame; a close request seen
-    // here only sets the quit flag, and is re-posted below so the teardown runs exactly once.
-    MSG msg;
-    while (PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE)) {
-        if (g_bQuit)
-            break;
-        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
-            handle_view_key(hwnd, msg.message, msg.wParam, msg.lParam);
-        } else if (msg.message == WM_CLOSE) {
-            g_bQuit = true;
-        } else {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+    if (drain_frame_queue(hwnd, true)) {
+        frame_step(hwnd);
+        if (!g_bQuit) {
+            SetWindowPos(g_hSaverWnd, HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+            post_frame(hwnd);
         }
-    }
-    if (g_bQuit) {
-        if (!g_bTornDown)
-            PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        g_bInFrame = false;
-        return;
-    }
-    frame_step(hwnd);
-    if (!g_bQuit) {
-        SetWindowPos(g_hSaverWnd, HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        post_frame(hwnd);
     }
     g_bInFrame = false;
 }

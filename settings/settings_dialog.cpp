@@ -4,6 +4,7 @@
 
 #include "host/saver_window.h"
 #include "music/players.h"
+#include "render/frame_queue.h"
 #include "render/frame_step.h"
 #include "render/gl_context.h"
 #include "render/render_state.h"
@@ -13,7 +14,6 @@
 #include "settings/module_params.h"
 #include "settings/registry.h"
 #include "settings/seconds_box.h"
-#include "settings/view_keys.h"
 
 #include <commctrl.h>
 
@@ -92,23 +92,7 @@ static void preview_frame(HWND dlg) {
     if (g_bInFrame || g_bQuit)
         return;
     g_bInFrame = true;
-    MSG msg;
-    while (PeekMessageA(&msg, dlg, 0, 0, PM_REMOVE)) {
-        if (g_bQuit)
-            break;
-        if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && !g_bEditTyping) {
-            handle_view_key(dlg, msg.message, msg.wParam, msg.lParam);
-        } else if (msg.message == WM_CLOSE) {
-            g_bQuit = true;
-        } else {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    if (g_bQuit) {
-        if (!g_bTornDown)
-            PostMessageA(dlg, WM_CLOSE, 0, 0);
-    } else {
+    if (drain_frame_queue(dlg, !g_bEditTyping)) {
         frame_step(dlg);
         if (!g_bQuit)
             post_frame(dlg);

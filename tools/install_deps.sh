@@ -11,7 +11,7 @@ wine wine64
 xvfb xauth x11-utils xdotool
 imagemagick python3-pil python3-pytest
 pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
-googletest nsis
+googletest nsis apitrace
 clang libclang-rt-14-dev libvorbis-dev
 "
 
