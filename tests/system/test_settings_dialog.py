@@ -426,10 +426,12 @@ def trace_frames(desktop, trace):
     """One record per presented frame: whether it drew any geometry, and the first translation
     (the view of the module on screen)."""
     dump = trace + ".txt"
-    # The full dump runs to millions of lines (every vertex); only these calls matter here.
-    wanted = "^[0-9]+ (glXSwapBuffers|glBegin|glDrawArrays|glDrawElements|glTranslatef)\\("
-    subprocess.run(["sh", "-c", f"apitrace dump --color=never '{trace}' | grep -E '{wanted}' "
-                    f"> '{dump}'"], env=desktop.env, timeout=600, check=True)
+    # The full dump runs to millions of lines (every vertex); only these calls matter here,
+    # and apitrace leaves the others unformatted.
+    wanted = "^(glXSwapBuffers|glBegin|glDrawArrays|glDrawElements|glTranslatef)$"
+    with open(dump, "w") as out:
+        subprocess.run(["apitrace", "dump", "--color=never", f"--grep={wanted}", trace],
+                       env=desktop.env, stdout=out, timeout=600, check=True)
     frames, drew, translate = [], False, None
     call = re.compile(r"^\d+ (\w+)\((.*)\)")
     with open(dump, errors="replace") as f:
