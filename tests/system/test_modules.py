@@ -162,7 +162,7 @@ def test_saver_shows_the_only_enabled_module(desktop, saver_with_settings, probe
 
 def test_saver_cycles_through_the_modules_at_one_second(desktop, saver_with_settings):
     """The saver with "cycle time" 1 and every module enabled keeps switching modules for a
-    minute and a half, showing the glyphs throughout, and ends cleanly. (The probe test above
+    while, showing the glyphs throughout, and ends cleanly. (The probe test above
     covers every module, GL errors and memory over two laps; the soak script covers hours.)"""
     saver_settings(desktop, cycle_time=1)
     desktop.xdotool("mousemove", 300, 200)
@@ -170,8 +170,8 @@ def test_saver_cycles_through_the_modules_at_one_second(desktop, saver_with_sett
     saver.wait_window()
     shots = []
     start = time.monotonic()
-    while time.monotonic() - start < 90:
-        time.sleep(10)
+    while time.monotonic() - start < 40:
+        time.sleep(5)
         assert not saver.exited(), "the saver ended during the cycle"
         shots.append(desktop.screenshot(f"cycle-{len(shots):02d}.png"))
     desktop.xdotool("key", "Escape")
