@@ -18,7 +18,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from soak import DEBUG_KEY, SCR, SETTINGS, WINTOOL, reg, start_sound  # noqa: E402
+from soak import (SCR, SETTINGS, WINTOOL, count_frames, prepare_saver, reg,  # noqa: E402
+                  restore_saver, start_sound)
 from virtual_desktop import VirtualDesktop  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("BUILD", "build"))
@@ -49,11 +50,6 @@ def pulse_pid(env):
     return None
 
 
-def frames_in(trace):
-    with open(trace, errors="replace") as f:
-        return sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
-
-
 def run(desk, sound, seconds, trace):
     reg(desk, "add", SETTINGS, "/v", "enable sound", "/t", "REG_DWORD", "/d",
         "1" if sound else "0", "/f")
@@ -72,13 +68,13 @@ def run(desk, sound, seconds, trace):
         if k > 1:
             subprocess.run(["xdotool", "key", "Return"], env=desk.env)
         time.sleep(1.5)
-        t0, c0, f0 = time.monotonic(), cpu_seconds(saver.pid), frames_in(trace)
+        t0, c0, f0 = time.monotonic(), cpu_seconds(saver.pid), count_frames(trace)
         p0 = cpu_seconds(pulse) if pulse else 0.0
         time.sleep(seconds)
         wall = time.monotonic() - t0
         busy = (cpu_seconds(saver.pid) - c0) / wall
         audio = ((cpu_seconds(pulse) - p0) / wall) if pulse else 0.0
-        rows.append((k, busy, audio, (frames_in(trace) - f0) / wall))
+        rows.append((k, busy, audio, (count_frames(trace) - f0) / wall))
     subprocess.run(["xdotool", "key", "Escape"], env=desk.env)
     code = saver.wait(60)
     return rows, code
@@ -92,17 +88,11 @@ def main():
     with VirtualDesktop(BUILD, 640, 480) as desk:
         pulse_env = start_sound(desk, runtime)
         try:
-            for k in range(1, 21):
-                reg(desk, "add", SETTINGS, "/v", f"mod{k} active", "/t", "REG_DWORD", "/d", "1",
-                    "/f")
-            reg(desk, "add", SETTINGS, "/v", "cycle time", "/t", "REG_DWORD", "/d", "9999", "/f")
-            reg(desk, "add", DEBUG_KEY, "/v", "RelayInclude", "/d", "gdi32.SwapBuffers", "/f")
+            prepare_saver(desk, 9999, False)
             quiet, code_quiet = run(desk, False, seconds, os.path.join(work, "quiet.txt"))
             loud, code_loud = run(desk, True, seconds, os.path.join(work, "loud.txt"))
         finally:
-            reg(desk, "delete", DEBUG_KEY, "/v", "RelayInclude", "/f")
-            for value in ("cycle time", "enable sound"):
-                reg(desk, "delete", SETTINGS, "/v", value, "/f")
+            restore_saver(desk)
             subprocess.run(["pulseaudio", "--kill"], env=pulse_env)
             shutil.rmtree(runtime, ignore_errors=True)
             shutil.rmtree(work, ignore_errors=True)

@@ -57,6 +57,29 @@ def start_sound(desk, runtime):
     return env
 
 
+def prepare_saver(desk, cycle_time, sound):
+    """Every module enabled, the given cycle time and sound switch, and Wine's relay trace set
+    to log SwapBuffers calls alone, so that a run under WINEDEBUG=+relay counts its frames."""
+    for k in range(1, 21):
+        reg(desk, "add", SETTINGS, "/v", f"mod{k} active", "/t", "REG_DWORD", "/d", "1", "/f")
+    reg(desk, "add", SETTINGS, "/v", "cycle time", "/t", "REG_DWORD", "/d", str(cycle_time),
+        "/f")
+    reg(desk, "add", SETTINGS, "/v", "enable sound", "/t", "REG_DWORD", "/d", str(int(sound)),
+        "/f")
+    reg(desk, "add", DEBUG_KEY, "/v", "RelayInclude", "/d", "gdi32.SwapBuffers", "/f")
+
+
+def restore_saver(desk):
+    reg(desk, "delete", DEBUG_KEY, "/v", "RelayInclude", "/f")
+    for value in ("cycle time", "enable sound"):
+        reg(desk, "delete", SETTINGS, "/v", value, "/f")
+
+
+def count_frames(trace):
+    with open(trace, errors="replace") as f:
+        return sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
+
+
 def main():
     minutes = float(sys.argv[1]) if len(sys.argv) > 1 else 10.0
     runtime = tempfile.mkdtemp(prefix="velta-soak-pulse-")
@@ -65,13 +88,8 @@ def main():
     with VirtualDesktop(BUILD, 640, 480) as desk:
         pulse_env = start_sound(desk, runtime)
         try:
-            for k in range(1, 21):
-                reg(desk, "add", SETTINGS, "/v", f"mod{k} active", "/t", "REG_DWORD", "/d", "1",
-                    "/f")
-            reg(desk, "add", SETTINGS, "/v", "cycle time", "/t", "REG_DWORD", "/d", "1", "/f")
-            reg(desk, "add", SETTINGS, "/v", "enable sound", "/t", "REG_DWORD", "/d", "1", "/f")
+            prepare_saver(desk, 1, True)
             reg(desk, "delete", SETTINGS, "/v", "mod1 depth", "/f")  # proves the save at the end
-            reg(desk, "add", DEBUG_KEY, "/v", "RelayInclude", "/d", "gdi32.SwapBuffers", "/f")
             subprocess.run(["xdotool", "mousemove", "300", "200"], env=desk.env)
             with open(trace, "w") as out:
                 saver = subprocess.Popen(["wine", SCR, "/s"], env=dict(desk.env,
@@ -98,8 +116,7 @@ def main():
                     time.sleep(1)
                 w = windows_side(desk, hwnd)
                 rss, threads = proc_status(saver.pid)
-                with open(trace, errors="replace") as f:
-                    frames = sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
+                frames = count_frames(trace)
                 print(f"{minute:6d}  {w.get('handles', '?'):>7}  {w.get('threads', '?'):>11}  "
                       f"{int(w.get('workingset', 0)) // 1024:15d}  {rss:20d}  {threads:12d}  "
                       f"{frames:6d}", flush=True)
@@ -108,9 +125,7 @@ def main():
             saved = "mod1 depth" in reg(desk, "query", SETTINGS)
             print(f"exit code {code}; settings saved: {'yes' if saved else 'no'}")
         finally:
-            reg(desk, "delete", DEBUG_KEY, "/v", "RelayInclude", "/f")
-            for value in ("cycle time", "enable sound"):
-                reg(desk, "delete", SETTINGS, "/v", value, "/f")
+            restore_saver(desk)
             subprocess.run(["pulseaudio", "--kill"], env=pulse_env)
             shutil.rmtree(runtime, ignore_errors=True)
             shutil.rmtree(os.path.dirname(trace), ignore_errors=True)
