@@ -110,6 +110,14 @@ int run_saver_window(HWND host) {
         if (!g_bPreview)
             SetForegroundWindow(g_hSaverWnd);
         result = run_message_loop(g_hSaverWnd);
+    } else {
+        // A set-up failure box shown during WM_CREATE runs a message loop of its own; a close
+        // request it hands to the window runs the teardown and destroys the window before
+        // CreateWindowExA returns. The WM_QUIT of that destruction is then waiting, and the run
+        // has ended as any closed saver does.
+        MSG quit;
+        if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            result = static_cast<int>(quit.wParam);
     }
     unload_password_verifier();
     return result;

@@ -195,11 +195,12 @@ class Saver:
 
 @pytest.fixture
 def start_saver(desktop):
-    """start_saver('/s') starts the saver; every process is ended after the test."""
+    """start_saver('/s') starts the saver (scr= another build of it); every process is ended
+    after the test."""
     started = []
 
-    def start(*args, env=None):
-        saver = Saver(desktop, list(args), env=env)
+    def start(*args, env=None, scr=None):
+        saver = Saver(desktop, list(args), scr=scr, env=env)
         started.append(saver)
         return saver
 

@@ -1,13 +1,15 @@
-"""The settings dialog on a display without OpenGL: the context for the preview panel cannot be
-made, the failure is reported once, and the dialog still works and ends by OK, Cancel and a
-close request, without preview, music or frames."""
+"""The settings dialog and the full-screen saver on a display without OpenGL. The dialog's
+preview context cannot be made, the failure is reported once, and the dialog still works and
+ends by OK, Cancel and a close request, without preview, music or frames. The saver reports
+the missing pixel format once, stays black until it is closed, and ends with exit code 0, also
+when the close request comes while its message is still open."""
 import shutil
 import tempfile
 import time
 
 import pytest
 
-from conftest import Desktop, wait_until
+from conftest import SAVER_CLASS, Desktop, wait_until
 from test_settings_dialog import (DIALOG_CLASS, DISABLE_ALL, IDCANCEL, IDOK, SCREEN_H, SCREEN_W,
                                   SETTINGS_KEY, TITLE, WM_CLOSE, SettingsDialog, enable_box,
                                   reg_values, settled)
@@ -63,3 +65,36 @@ def test_cancel_and_close_end_the_dialog_without_saving(desktop, start_saver, cl
         desktop.wintool("post", dialog.hwnd, WM_CLOSE, 0, 0)
     assert dialog.wait_closed() == 1
     assert reg_values(desktop, SETTINGS_KEY)["mod1 active"] == 1
+
+
+# ---- The full-screen saver ----
+
+def start_full_screen(desktop, start_saver):
+    desktop.xdotool("mousemove", 300, 200)
+    return start_saver("/s")
+
+
+def test_saver_reports_the_missing_pixel_format_once_and_stays_black(desktop, start_saver):
+    saver = start_full_screen(desktop, start_saver)
+    code, rows = desktop.wintool("answer", "ERROR", IDOK, 30)
+    assert code == 0, "no ERROR box was answered"
+    assert [r["text"] for r in rows if r["id"] == "65535"] == ["Can't Find A Suitable PixelFormat."]
+    saver.wait_window()
+    time.sleep(1.0)
+    assert not desktop.windows_of_class(DIALOG_CLASS), "a second message came"
+    assert not saver.exited()
+    desktop.xdotool("mousemove", 500, 400)  # no frames read keys; the mouse rule still works
+    assert saver.wait(20) == 0
+    assert len(reg_values(desktop, SETTINGS_KEY)) == 162
+
+
+def test_a_close_request_while_the_message_is_open_ends_the_run_with_0(desktop, start_saver):
+    saver = start_full_screen(desktop, start_saver)
+    assert wait_until(lambda: desktop.find_window(DIALOG_CLASS, "ERROR"), 30)
+    # The message comes while the window is being made; the box's own message loop hands the
+    # request to the window, which closes before its creation has finished.
+    window = desktop.find_window(SAVER_CLASS, "Screen Saver")
+    assert desktop.wintool("post", window["hwnd"], WM_CLOSE, 0, 0)[0] == 0
+    assert saver.wait(20) == 0
+    assert not desktop.windows_of_class(DIALOG_CLASS)
+    assert len(reg_values(desktop, SETTINGS_KEY)) == 162

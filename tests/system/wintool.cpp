@@ -1,11 +1,13 @@
-// Windows-side helper for the system tests: looks up windows, hosts a preview window and posts
-// messages, printing what it finds as "key=value" words on one line per window.
+// Windows-side helper for the system tests: looks up windows, hosts a preview window, posts
+// messages (also in storms), answers message boxes, and stores and reads registry values byte
+// for byte, printing what it finds as "key=value" words on one line per item.
 #include <windows.h>
 #include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -153,6 +155,146 @@ int describe_file(const char* path) {
     return 0;
 }
 
+// Waits for a dialog of class "#32770" with the given caption, prints its controls as "items"
+// does once its text is there, presses button id and waits until the dialog has gone. One
+// program start per message box, however slowly the box comes and goes.
+int answer(const char* caption, int id, int seconds) {
+    const DWORD limit = seconds * 1000, start = GetTickCount();
+    HWND box = nullptr;
+    while (!(box = FindWindowA("#32770", caption)) && GetTickCount() - start < limit)
+        Sleep(20);
+    if (!box)
+        return 1;
+    // The box exists a moment before its text is set.
+    char text[256] = "";
+    while (GetDlgItemTextA(box, 0xFFFF, text, sizeof text) == 0 && IsWindow(box) &&
+           GetTickCount() - start < limit)
+        Sleep(20);
+    EnumChildWindows(box, print_item, 0);
+    std::fflush(stdout);
+    HWND button = GetDlgItem(box, id);
+    if (!button || !PostMessageA(button, BM_CLICK, 0, 0))
+        return 2;
+    while (IsWindow(box) && GetTickCount() - start < limit)
+        Sleep(20);
+    return IsWindow(box) ? 3 : 0;
+}
+
+// Waits for the window of class and title, then from its first moment on posts the given
+// messages (each "MSG:WPARAM:LPARAM") round after round, about one round a millisecond, until
+// the window has gone or the seconds are up. Prints when the window was found, how many
+// messages were posted and whether the window went away.
+int storm(const char* cls, const char* title, int seconds, int count, char** messages) {
+    struct Posted {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Posted> round;
+    for (int i = 0; i < count; ++i) {
+        char* rest = messages[i];
+        Posted p = {};
+        p.msg = std::strtoul(rest, &rest, 0);
+        if (*rest == ':')
+            p.wParam = std::strtoull(rest + 1, &rest, 0);
+        if (*rest == ':')
+            p.lParam = std::strtoll(rest + 1, &rest, 0);
+        round.push_back(p);
+    }
+    DWORD start = GetTickCount();
+    HWND hwnd = nullptr;
+    while (!(hwnd = FindWindowA(cls, title)) && GetTickCount() - start < 30000)
+        Sleep(1);
+    if (!hwnd)
+        return 1;
+    const DWORD found = GetTickCount();
+    const DWORD limit = seconds * 1000;
+    unsigned long posted = 0;
+    while (IsWindow(hwnd) && GetTickCount() - found < limit) {
+        for (const Posted& p : round)
+            if (PostMessageA(hwnd, p.msg, p.wParam, p.lParam))
+                ++posted;
+        Sleep(1);
+    }
+    std::printf("found_ms=%lu posted=%lu gone=%d storm_ms=%lu\n", found - start, posted,
+                IsWindow(hwnd) ? 0 : 1, GetTickCount() - found);
+    return 0;
+}
+
+std::wstring widen(const char* text) {
+    std::wstring wide;
+    for (const char* c = text; *c; ++c)
+        wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return wide;
+}
+
+// Sets values under HKEY_CURRENT_USER\key with exactly the bytes given, whatever their type:
+// each value is NAME TYPE HEX, TYPE a registry type number and HEX the data ("-" for none).
+// A TYPE of "key" makes a subkey NAME without values instead. The wide call stores string
+// types byte for byte, with no conversion and no terminator added.
+int set_values(const char* path, int count, char** args) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return 1;
+    int failures = 0;
+    for (int i = 0; i + 2 < count; i += 3) {
+        const char* name = args[i];
+        if (std::strcmp(args[i + 1], "key") == 0) {
+            HKEY sub;
+            if (RegCreateKeyExA(key, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr) ==
+                ERROR_SUCCESS)
+                RegCloseKey(sub);
+            else
+                ++failures;
+            continue;
+        }
+        std::vector<BYTE> data;
+        for (const char* h = args[i + 2]; h[0] && h[0] != '-' && h[1]; h += 2) {
+            const char pair[3] = {h[0], h[1], 0};
+            data.push_back(static_cast<BYTE>(std::strtoul(pair, nullptr, 16)));
+        }
+        if (RegSetValueExW(key, widen(name).c_str(), 0, std::strtoul(args[i + 1], nullptr, 0),
+                           data.data(), DWORD(data.size())) != ERROR_SUCCESS)
+            ++failures;
+    }
+    RegCloseKey(key);
+    return failures ? 1 : 0;
+}
+
+// Every value of HKEY_CURRENT_USER\key as stored: name, type number and data in hex, then
+// every subkey's name.
+int dump_values(const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 1;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameLength = 256, type = 0, size = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS)
+            break;
+        std::vector<BYTE> data(size + 1);
+        nameLength = 256;
+        RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &size);
+        std::printf("value=\"");
+        for (DWORD c = 0; c < nameLength; ++c)
+            std::putchar(name[c] < 0x80 ? char(name[c]) : '?');
+        std::printf("\" type=%lu size=%lu data=", (unsigned long)type, (unsigned long)size);
+        for (DWORD b = 0; b < size; ++b)
+            std::printf("%02x", data[b]);
+        std::printf("%s\n", size ? "" : "-");
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        if (RegEnumKeyA(key, i, name, sizeof name) != ERROR_SUCCESS)
+            break;
+        std::printf("subkey=\"%s\"\n", name);
+    }
+    RegCloseKey(key);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -206,9 +348,19 @@ int main(int argc, char** argv) {
                 return 1;
         return 0;
     }
+    if (argc >= 5 && std::strcmp(argv[1], "answer") == 0)
+        return answer(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc >= 6 && std::strcmp(argv[1], "storm") == 0)
+        return storm(argv[2], argv[3], std::atoi(argv[4]), argc - 5, argv + 5);
+    if (argc >= 3 && std::strcmp(argv[1], "regset") == 0)
+        return set_values(argv[2], argc - 3, argv + 3);
+    if (argc >= 3 && std::strcmp(argv[1], "regdump") == 0)
+        return dump_values(argv[2]);
     std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
                          "items HWND | click HWND ID | host W H SECONDS | procinfo HWND | "
                          "describe FILE | cursor | "
-                         "post HWND MSG WPARAM LPARAM [COUNT]\n");
+                         "post HWND MSG WPARAM LPARAM [COUNT] | answer CAPTION ID SECONDS | "
+                         "storm CLASS TITLE SECONDS MSG:WPARAM:LPARAM... | "
+                         "regset KEY (NAME TYPE HEX)... | regdump KEY\n");
     return 2;
 }
