@@ -10,6 +10,7 @@ import os
 import re
 import shutil
 import signal
+import struct
 import subprocess
 import tempfile
 import threading
@@ -134,16 +135,20 @@ class Desktop:
     def reg(self, *args):
         return self.wine(["reg"] + list(args))
 
-    def set_dword(self, key, name, value):
-        # Under load Wine now and then fails to start reg.exe at all ("ShellExecuteEx failed");
-        # that is no answer about the registry, so the write is tried again.
+    def set_dwords(self, key, values):
+        """Stores {name: integer} as REG_DWORDs under key (HKCU\\...) with one program start."""
+        args = []
+        for name, value in values.items():
+            args += [name, "4", struct.pack("<I", value & 0xFFFFFFFF).hex()]
+        path = key.split("\\", 1)[1]
+        # Under load Wine now and then fails to start a program at all; that is no answer about
+        # the registry, so the write is tried again.
         for _ in range(3):
-            code, text = self.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value),
-                                  "/f")
+            code, _ = self.wintool("regset", path, *args)
             if code == 0:
                 break
             time.sleep(1)
-        assert code == 0, text
+        assert code == 0, f"could not store {values} under {key}"
 
     def delete_key(self, key):
         self.reg("delete", key, "/f")

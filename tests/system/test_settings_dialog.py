@@ -82,10 +82,7 @@ def reg_values(desktop, key):
 
 def reg_set(desktop, key, **values):
     """reg_set(d, KEY, **{"mod1 depth": 5000})"""
-    for name, value in values.items():
-        code, text = desktop.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d",
-                                 str(value & 0xFFFFFFFF), "/f")
-        assert code == 0, text
+    desktop.set_dwords(key, values)
 
 
 def settled(desktop, **values):
