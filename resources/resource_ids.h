@@ -1,9 +1,9 @@
 /* Resource identifiers shared by the resource scripts and the program. */
 #pragma once
 
-#define IDS_DESCRIPTION 1   /* the display name in the screen-saver list */
-#define IDI_VELTA 100       /* program and window-class icon */
-#define IDR_GLYPH_IMAGE 107 /* glyph texture, type "TGA" */
+#define IDS_DESCRIPTION 1    /* the display name in the screen-saver list */
+#define IDI_VELTA 100        /* program and window-class icon */
+#define IDR_GLYPH_IMAGE 107  /* glyph texture, type "TGA" */
 #define IDD_ABOUT 100        /* "About Velta II" */
 #define IDD_CONTROL_MENU 105 /* "Control Menu" */
 #define IDD_SETTINGS 2003    /* "Velta II Settings" */
