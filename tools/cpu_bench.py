@@ -18,8 +18,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from soak import (SCR, SETTINGS, WINTOOL, count_frames, prepare_saver, reg,  # noqa: E402
-                  restore_saver, start_sound)
+from soak import (SCR, SETTINGS, count_frames, prepare_saver, reg,  # noqa: E402
+                  restore_saver, start_sound, wait_saver_window)
 from virtual_desktop import VirtualDesktop  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("BUILD", "build"))
@@ -57,11 +57,7 @@ def run(desk, sound, seconds, trace):
     with open(trace, "w") as out:
         saver = subprocess.Popen(["wine", SCR, "/s"], env=dict(desk.env, WINEDEBUG="+relay"),
                                  stdout=out, stderr=subprocess.STDOUT)
-    for _ in range(150):
-        if subprocess.run(["wine", WINTOOL, "find", "WindowsScreenSaverClass", "Screen Saver"],
-                          env=desk.env, capture_output=True).returncode == 0:
-            break
-        time.sleep(0.2)
+    wait_saver_window(desk, 30)
     pulse = pulse_pid(desk.env) if sound else None
     rows = []
     for k in range(1, 21):

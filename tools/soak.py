@@ -75,6 +75,20 @@ def restore_saver(desk):
         reg(desk, "delete", SETTINGS, "/v", value, "/f")
 
 
+def wait_saver_window(desk, seconds):
+    """The full-screen saver window's handle once it exists, or None after seconds."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = subprocess.run(["wine", WINTOOL, "find", "WindowsScreenSaverClass",
+                                "Screen Saver"], env=desk.env, capture_output=True,
+                               text=True).stdout
+        m = re.search(r"hwnd=(\d+)", found)
+        if m:
+            return m.group(1)
+        time.sleep(0.2)
+    return None
+
+
 def count_frames(trace):
     with open(trace, errors="replace") as f:
         return sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
@@ -95,16 +109,7 @@ def main():
                 saver = subprocess.Popen(["wine", SCR, "/s"], env=dict(desk.env,
                                          WINEDEBUG="+relay"), stdout=out,
                                          stderr=subprocess.STDOUT)
-            hwnd = None
-            for _ in range(100):
-                found = subprocess.run(["wine", WINTOOL, "find", "WindowsScreenSaverClass",
-                                        "Screen Saver"], env=desk.env, capture_output=True,
-                                       text=True).stdout
-                m = re.search(r"hwnd=(\d+)", found)
-                if m:
-                    hwnd = m.group(1)
-                    break
-                time.sleep(0.2)
+            hwnd = wait_saver_window(desk, 20)
             if not hwnd:
                 print("the saver window did not appear")
                 return 1

@@ -135,11 +135,12 @@ class Desktop:
     def reg(self, *args):
         return self.wine(["reg"] + list(args))
 
-    def set_dwords(self, key, values):
-        """Stores {name: integer} as REG_DWORDs under key (HKCU\\...) with one program start."""
+    def set_values(self, key, values):
+        """Stores [(name, registry type number or "key", hex data or "")] under key (HKCU\\...)
+        byte for byte with one program start; "key" makes an empty subkey of that name."""
         args = []
-        for name, value in values.items():
-            args += [name, "4", struct.pack("<I", value & 0xFFFFFFFF).hex()]
+        for name, kind, data in values:
+            args += [name, str(kind), data or "-"]
         path = key.split("\\", 1)[1]
         # Under load Wine now and then fails to start a program at all; that is no answer about
         # the registry, so the write is tried again.
@@ -149,6 +150,18 @@ class Desktop:
                 break
             time.sleep(1)
         assert code == 0, f"could not store {values} under {key}"
+
+    def set_dwords(self, key, values):
+        """Stores {name: integer} as REG_DWORDs under key (HKCU\\...)."""
+        self.set_values(key, [(name, 4, struct.pack("<I", value & 0xFFFFFFFF).hex())
+                              for name, value in values.items()])
+
+    def answer_box(self, caption, timeout=30):
+        """Waits for the message box of that caption, presses OK once its text is there and
+        waits until it has gone; returns its texts."""
+        code, rows = self.wintool("answer", caption, 1, timeout)
+        assert code == 0, f"no {caption!r} box was answered (wintool answer ended with {code})"
+        return [r["text"] for r in rows if r.get("id") == "65535"]
 
     def delete_key(self, key):
         self.reg("delete", key, "/f")

@@ -17,9 +17,9 @@ from PIL import ImageGrab
 
 from conftest import SAVER_CLASS, assert_glyph_shapes, parse_words, wait_until
 
-SETTINGS_PATH = r"Software\Quillon\Velta II"
+SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
+SETTINGS_PATH = SETTINGS_KEY.split("\\", 1)[1]
 DIALOG_CLASS = "#32770"
-IDOK = 1
 WM_CLOSE, WM_KEYDOWN = 0x10, 0x100
 VK_BACK, VK_RETURN, VK_ESCAPE, VK_F1, VK_F11 = 0x08, 0x0D, 0x1B, 0x70, 0x7A
 REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD = 0, 1, 2, 3, 4
@@ -42,11 +42,7 @@ def wide(text):
 
 def set_values(desktop, values):
     """values: (name, registry type or SUBKEY, hex data) under the settings key."""
-    args = []
-    for name, kind, data in values:
-        args += [name, kind, data or "-"]
-    code, _ = desktop.wintool("regset", SETTINGS_PATH, *args)
-    assert code == 0, "the registry values could not be stored"
+    desktop.set_values(SETTINGS_KEY, values)
 
 
 def stored_values(desktop):
@@ -85,22 +81,8 @@ def start(desktop, start_saver, scr=None, env=None):
     return start_saver("/s", scr=scr, env=env)
 
 
-def answer_box(desktop, caption, timeout=30):
-    """Waits for the message box of that caption, presses OK and returns its text once the box
-    has gone."""
-    code, rows = desktop.wintool("answer", caption, IDOK, timeout)
-    assert code == 0, f"no {caption!r} box was answered (wintool answer ended with {code})"
-    return [r["text"] for r in rows if r.get("id") == "65535"][0]
-
-
 def no_dialogs_left(desktop):
     return not desktop.windows_of_class(DIALOG_CLASS)
-
-
-def grab(desktop, name):
-    path = os.path.join(desktop.workdir, name)
-    ImageGrab.grab(xdisplay=desktop.env["DISPLAY"]).save(path)
-    return path
 
 
 def escape_and_wait(desktop, saver, timeout=20):
@@ -163,7 +145,7 @@ def test_values_of_the_wrong_kind_are_read_by_their_rules_and_written_back(
     saver = start(desktop, start_saver)
     saver.wait_window()
     time.sleep(1.0)
-    assert_glyph_shapes(grab(desktop, f"wrong-kind-{len(cases)}.png"))
+    assert_glyph_shapes(desktop.screenshot(f"wrong-kind-{len(cases)}.png"))
     assert escape_and_wait(desktop, saver) == 0
 
     values, subkeys = stored_values(desktop)
@@ -185,8 +167,8 @@ def test_a_missing_or_cut_glyph_image_is_reported_and_the_window_stays_black(
     set_values(desktop, [("enable sound", REG_DWORD, dword(1))])
     with sound.record() as rec:
         saver = start(desktop, start_saver, variant(desktop, build), sound.env)
-        assert answer_box(desktop, "ERROR") == loader_text
-        assert answer_box(desktop, "ERROR") == "Initialization Failed."
+        assert desktop.answer_box("ERROR") == [loader_text]
+        assert desktop.answer_box("ERROR") == ["Initialization Failed."]
         saver.wait_window()
         time.sleep(0.5)
         assert no_dialogs_left(desktop), "a further message box came"
@@ -214,7 +196,7 @@ def run_with_sound(desktop, sound, start_saver, build, seconds):
         saver.wait_window()
         time.sleep(seconds)
         assert not saver.exited(), "the saver ended by itself"
-        assert_glyph_shapes(grab(desktop, build + ".png"))
+        assert_glyph_shapes(desktop.screenshot(build + ".png"))
         escaped = rec.now()
         assert escape_and_wait(desktop, saver, 10) == 0
         closed = rec.now()

@@ -25,12 +25,6 @@ def read_settings(desktop):
     return values
 
 
-def store(desktop, name, value):
-    code, text = desktop.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d",
-                             str(value & 0xFFFFFFFF), "/f")
-    assert code == 0, text
-
-
 @pytest.fixture
 def settings(desktop):
     """A user who never ran the saver; whatever a test stores is removed afterwards."""
@@ -160,10 +154,9 @@ def test_f1_opens_the_control_menu_and_ok_returns_to_the_saver(desktop, start_sa
 
 
 def test_stored_oddities_are_read_by_their_rules(desktop, start_saver, settings):
-    for name, value in [("mod1 depth", 5000), ("mod1 active", -3), ("mod2 speed", 5000),
-                        ("mod2 depth", -9998), ("mod3 speed", 0), ("mod3 depth", -9999),
-                        ("mod4 active", 7), ("cycle time", -1)]:
-        store(desktop, name, value)
+    desktop.set_dwords(SETTINGS_KEY, {
+        "mod1 depth": 5000, "mod1 active": -3, "mod2 speed": 5000, "mod2 depth": -9998,
+        "mod3 speed": 0, "mod3 depth": -9999, "mod4 active": 7, "cycle time": -1})
     saver = start(desktop, start_saver)
     shown = params(desktop)  # module 1 is disabled: module 2 comes first
     assert shown["g_fSpeed"] == 10.0
@@ -187,7 +180,7 @@ def test_a_value_of_another_type_counts_as_missing(desktop, start_saver, setting
     code, text = desktop.reg("add", SETTINGS_KEY, "/v", "mod1 depth", "/t", "REG_SZ", "/d",
                              "far away", "/f")
     assert code == 0, text
-    store(desktop, "mod2 depth", 1234)
+    desktop.set_dwords(SETTINGS_KEY, {"mod2 depth": 1234})
     saver = start(desktop, start_saver)
     assert params(desktop)["g_fDepth"] == 50.0  # no module value is read without mod1 depth
     keys(desktop, "Escape")

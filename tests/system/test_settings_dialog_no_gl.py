@@ -76,9 +76,7 @@ def start_full_screen(desktop, start_saver):
 
 def test_saver_reports_the_missing_pixel_format_once_and_stays_black(desktop, start_saver):
     saver = start_full_screen(desktop, start_saver)
-    code, rows = desktop.wintool("answer", "ERROR", IDOK, 30)
-    assert code == 0, "no ERROR box was answered"
-    assert [r["text"] for r in rows if r["id"] == "65535"] == ["Can't Find A Suitable PixelFormat."]
+    assert desktop.answer_box("ERROR") == ["Can't Find A Suitable PixelFormat."]
     saver.wait_window()
     time.sleep(1.0)
     assert not desktop.windows_of_class(DIALOG_CLASS), "a second message came"
