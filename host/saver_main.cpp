@@ -6,6 +6,7 @@
 #include "host/fault_guard.h"
 #include "host/password.h"
 #include "host/saver_window.h"
+#include "render/timer_period.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_dialog.h"
 
@@ -30,8 +31,10 @@ int show_settings_dialog(HWND owner) {
     // The seconds spin is a common control; its class must exist before the dialog is made.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    return static_cast<int>(
-        DialogBoxParamA(g_hInst, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settings_dialog_proc, 0));
+    const INT_PTR result =
+        DialogBoxParamA(g_hInst, MAKEINTRESOURCEA(IDD_SETTINGS), owner, settings_dialog_proc, 0);
+    return_timer_period(); // however the dialog ended
+    return static_cast<int>(result);
 }
 
 static int run_mode(void* arg) {

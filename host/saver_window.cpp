@@ -2,18 +2,24 @@
 // procedure, the saver's own work, the close and cursor rules) and the frame-message chain.
 #include "host/saver_window.h"
 
+#include "host/display_power.h"
 #include "host/password.h"
-#include "resources/resource_ids.h"
 #include "host/saver_main.h"
 #include "music/players.h"
 #include "render/frame_queue.h"
 #include "render/frame_step.h"
 #include "render/gl_context.h"
+#include "render/monitor_copies.h"
 #include "render/render_state.h"
+#include "render/timer_period.h"
+#include "resources/resource_ids.h"
 #include "settings/module_params.h"
 #include "settings/registry.h"
+#include "settings/view_keys.h"
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 HWND g_hSaverWnd;
 bool g_bPreview;
@@ -78,7 +84,7 @@ int run_saver_window(HWND host) {
 
     const char* title;
     DWORD style, exStyle;
-    int width, height;
+    int x = 0, y = 0, width, height;
     if (host) {
         RECT client;
         GetClientRect(host, &client);
@@ -89,8 +95,12 @@ int run_saver_window(HWND host) {
         width = client.right;
         height = client.bottom;
     } else {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        // The whole virtual screen: every monitor, some of which may lie left of or above the
+        // primary one, at negative coordinates.
+        x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
         HWND running = FindWindowA(SAVER_CLASS_NAME, "Screen Saver");
         if (running && IsWindow(running)) {
             SetForegroundWindow(running);
@@ -104,8 +114,8 @@ int run_saver_window(HWND host) {
 
     int result = -1;
     if (RegisterClassA(&wc))
-        g_hSaverWnd = CreateWindowExA(exStyle, SAVER_CLASS_NAME, title, style, 0, 0, width, height,
-                                      host, nullptr, g_hInst, nullptr);
+        g_hSaverWnd = CreateWindowExA(exStyle, SAVER_CLASS_NAME, title, style, x, y, width,
+                                      height, host, nullptr, g_hInst, nullptr);
     if (g_hSaverWnd) {
         if (!g_bPreview)
             SetForegroundWindow(g_hSaverWnd);
@@ -119,6 +129,9 @@ int run_saver_window(HWND host) {
         if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
             result = static_cast<int>(quit.wParam);
     }
+    // A preview whose host went away never saw its teardown.
+    unregister_display_power();
+    return_timer_period();
     unload_password_verifier();
     return result;
 }
@@ -178,19 +191,64 @@ LRESULT CALLBACK saver_window_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return saver_app_proc(hwnd, msg, wParam, lParam);
 }
 
-static void start_up(HWND hwnd) {
-    g_bSaverMode = true;
-    reg_set_key(hwnd, SETTINGS_KEY);
-    load_settings(hwnd);
+// True for a window as wide as the desktop or as the virtual screen: the full-screen saver.
+// Only widths count.
+static bool is_full_screen(HWND hwnd) {
     RECT mine, desktop;
     GetClientRect(hwnd, &mine);
     GetClientRect(GetDesktopWindow(), &desktop);
-    // Only widths count: a window as wide as the desktop is the full-screen saver.
-    g_bFullScreen = (mine.right - mine.left) == (desktop.right - desktop.left);
+    const int width = mine.right - mine.left;
+    return width == desktop.right - desktop.left || width == GetSystemMetrics(SM_CXVIRTUALSCREEN);
+}
+
+static BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
+    auto* list = reinterpret_cast<std::vector<std::pair<ScreenRect, bool>>*>(found);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        list->push_back({{r.left, r.top, r.right - r.left, r.bottom - r.top},
+                         (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    }
+    return TRUE;
+}
+
+// On several monitors the module is drawn on the primary one, exactly as on a single monitor of
+// that size, and copied onto the others.
+static void spread_over_monitors(HWND hwnd) {
+    std::vector<std::pair<ScreenRect, bool>> found;
+    EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&found));
+    if (found.size() < 2)
+        return;
+    std::vector<ScreenRect> monitors;
+    int primary = 0;
+    for (const auto& [rect, isPrimary] : found) {
+        if (isPrimary)
+            primary = static_cast<int>(monitors.size());
+        monitors.push_back(rect);
+    }
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    g_MonitorLayout = plan_monitor_layout(
+        {window.left, window.top, window.right - window.left, window.bottom - window.top},
+        monitors.data(), static_cast<int>(monitors.size()), primary);
+    const GlRect& p = g_MonitorLayout.primary;
+    resize_gl_scene(p.w, p.h, p.x, p.y);
+}
+
+static void start_up(HWND hwnd) {
+    g_bSaverMode = true;
+    take_timer_period();
+    reg_set_key(hwnd, SETTINGS_KEY);
+    load_settings(hwnd);
+    g_bFullScreen = is_full_screen(hwnd);
     if (!create_gl_context(hwnd, 32))
         return; // the window stays black, without frames or music, until it is closed
+    if (!g_bPreview)
+        spread_over_monitors(hwnd);
     g_dwCycleStart = GetTickCount();
     post_frame(hwnd);
+    register_display_power(hwnd);
     if (g_bFullScreen && g_bSound) {
         start_players(hwnd);
         play_tune(hwnd, 0);
@@ -200,16 +258,19 @@ static void start_up(HWND hwnd) {
 static void tear_down() {
     g_bTornDown = true;
     g_bQuit = true;
+    unregister_display_power();
     release_gl_context();
     store_module_params(g_nModule); // the view the user steered to survives
     save_settings();
     stop_all_players();
     quit_all_players();
+    return_timer_period();
 }
 
 static void run_frame(HWND hwnd) {
     g_bInFrame = true;
-    if (drain_frame_queue(hwnd, true)) {
+    // With the display off the chain ends here; it is started again when the display is back.
+    if (drain_frame_queue(hwnd, true) && !g_bDisplayOff) {
         frame_step(hwnd);
         if (!g_bQuit) {
             SetWindowPos(g_hSaverWnd, HWND_TOPMOST, 0, 0, 0, 0,
@@ -218,6 +279,23 @@ static void run_frame(HWND hwnd) {
         }
     }
     g_bInFrame = false;
+}
+
+static void display_power_changed(HWND hwnd, DisplayPower power) {
+    if (power == DisplayPower::Off) {
+        sleep_frames(g_pfnTickCount());
+        return;
+    }
+    if (power != DisplayPower::On || !g_bDisplayOff)
+        return;
+    wake_frames(g_pfnTickCount());
+    // The chain runs again unless a frame message is still on its way: one being handled posts
+    // the next itself, and one still queued (the display was off only between two frames)
+    // carries on by itself.
+    MSG queued;
+    if (g_hRC && !g_bQuit && !g_bInFrame &&
+        !PeekMessageA(&queued, hwnd, WM_SAVER_FRAME, WM_SAVER_FRAME, PM_NOREMOVE))
+        post_frame(hwnd);
 }
 
 LRESULT saver_app_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -232,6 +310,19 @@ LRESULT saver_app_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SAVER_FRAME:
         if (!g_bInFrame && !g_bQuit)
             run_frame(hwnd);
+        break;
+    case WM_POWERBROADCAST:
+        display_power_changed(hwnd, read_display_power(wParam, lParam));
+        break;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        // While the display is off no frame drains the queue; keys are taken here instead, so
+        // that they steer and close the saver as always.
+        if (g_bDisplayOff && !g_bInFrame && !g_bQuit) {
+            handle_view_key(hwnd, msg, wParam, lParam);
+            if (g_bQuit && !g_bTornDown)
+                PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        }
         break;
     }
     return saver_default_proc(hwnd, msg, wParam, lParam);

@@ -5,6 +5,7 @@
 #include "music/players.h"
 #include "render/fade.h"
 #include "render/gl_context.h"
+#include "render/monitor_copies.h"
 #include "render/render_state.h"
 #include "scenes/draw_ops.h"
 #include "scenes/scene_frame.h"
@@ -36,7 +37,24 @@ uint32_t (*g_pfnTickCount)() = tick_count;
 uint32_t (*g_pfnPacingClock)() = precise_ms;
 void (*g_pfnSleep)(uint32_t ms) = sleep_ms;
 
-static bool g_bVoiceTickSet; // the first frame takes the voice clock's starting tick
+static bool g_bVoiceTickSet;   // the first frame takes the voice clock's starting tick
+static uint32_t g_dwAsleepSince; // tick count at which the display went off
+
+void sleep_frames(uint32_t now) {
+    if (g_bDisplayOff)
+        return;
+    g_bDisplayOff = true;
+    g_dwAsleepSince = now;
+}
+
+void wake_frames(uint32_t now) {
+    if (!g_bDisplayOff)
+        return;
+    g_bDisplayOff = false;
+    const uint32_t asleep = now - g_dwAsleepSince;
+    g_dwCycleStart += asleep;
+    g_dwVoiceTick += asleep;
+}
 
 int next_voice(uint32_t now, uint32_t& voiceTick, int& voice) {
     if (now - voiceTick < VOICE_INTERVAL_MS)
@@ -108,6 +126,8 @@ void frame_step(HWND hwnd) {
     }
     g_dwLastFrame = g_pfnPacingClock();
 
-    if (draw_module(g_nModule) && !g_bQuit)
+    if (draw_module(g_nModule) && !g_bQuit) {
+        copy_to_other_monitors();
         g_Draw.swap_buffers(g_hDC);
+    }
 }

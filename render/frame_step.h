@@ -24,6 +24,12 @@ extern void (*g_pfnSleep)(uint32_t ms);
 // and in the dialog its preview buttons follow the module on screen.
 void frame_step(HWND hwnd);
 
+// The display went off at tick now: frames stop until wake_frames.
+void sleep_frames(uint32_t now);
+// The display came back at tick now. The module's showing time and the voice rhythm go on from
+// where they stopped, so the time asleep counts for neither, and the next frame is drawn at once.
+void wake_frames(uint32_t now);
+
 // The player to start a new voice on at tick now, or -1 when none is due; advances
 // voiceTick and voice when one is.
 int next_voice(uint32_t now, uint32_t& voiceTick, int& voice);

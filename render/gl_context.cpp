@@ -64,10 +64,10 @@ void release_gl_context() {
     }
 }
 
-void resize_gl_scene(int width, int height) {
+void resize_gl_scene(int width, int height, int x, int y) {
     if (height == 0)
         height = 1;
-    glViewport(0, 0, width, height);
+    glViewport(x, y, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(g_fFieldOfView, GLdouble(width) / GLdouble(height), 0.1, 1000.0);

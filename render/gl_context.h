@@ -17,6 +17,8 @@ extern const float g_fFieldOfView; // vertical, degrees
 bool create_gl_context(HWND hwnd, int colorBits);
 // Undoes create_gl_context; safe after a partial or failed creation and when called twice.
 void release_gl_context();
-void resize_gl_scene(int width, int height);
+// Viewport of width by height pixels with its lower left corner at x, y, and the projection
+// for its shape.
+void resize_gl_scene(int width, int height, int x = 0, int y = 0);
 // Glyph texture, fixed state and quadric; false when the texture cannot be loaded.
 bool init_gl_state();

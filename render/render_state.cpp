@@ -15,6 +15,7 @@ bool g_bFullScreen;
 bool g_bQuit;
 bool g_bTornDown;
 bool g_bInFrame;
+bool g_bDisplayOff;
 
 int count_enabled_modules() {
     int count = 0;

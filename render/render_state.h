@@ -18,6 +18,7 @@ extern bool g_bFullScreen;      // the saver window is as wide as the desktop
 extern bool g_bQuit;            // a close was requested: no more frames are drawn or shown
 extern bool g_bTornDown;        // the teardown has run
 extern bool g_bInFrame;         // a frame message is being handled
+extern bool g_bDisplayOff;      // the display is off: no frames are drawn, no voices start
 
 // Number of enabled modules among 1..20.
 int count_enabled_modules();

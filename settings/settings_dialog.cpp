@@ -8,6 +8,7 @@
 #include "render/frame_step.h"
 #include "render/gl_context.h"
 #include "render/render_state.h"
+#include "render/timer_period.h"
 #include "resources/resource_ids.h"
 #include "settings/about_box.h"
 #include "settings/center_window.h"
@@ -70,6 +71,7 @@ bool init_settings_dialog(HWND dlg) {
 
 static void open_dialog(HWND dlg) {
     g_bSaverMode = false;
+    take_timer_period();
     // The load may ask the one-time import question, owned by the still hidden dialog.
     reg_set_key(dlg, SETTINGS_KEY);
     load_settings(dlg);
@@ -109,6 +111,7 @@ static void close_dialog(HWND dlg) {
     release_gl_context();
     stop_all_players();
     quit_all_players();
+    return_timer_period();
     EndDialog(dlg, 1);
 }
 

@@ -295,6 +295,24 @@ int dump_values(const char* path) {
     return 0;
 }
 
+BOOL CALLBACK print_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(monitor, &info);
+    const RECT& r = info.rcMonitor;
+    std::printf("monitor x=%ld y=%ld w=%ld h=%ld primary=%d\n", r.left, r.top, r.right - r.left,
+                r.bottom - r.top, (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    return TRUE;
+}
+
+// The virtual screen and every monitor on it, as the system reports them.
+int print_monitors() {
+    std::printf("virtual x=%d y=%d w=%d h=%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
+                GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    return EnumDisplayMonitors(nullptr, nullptr, print_monitor, 0) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -324,6 +342,8 @@ int main(int argc, char** argv) {
     }
     if (argc >= 5 && std::strcmp(argv[1], "host") == 0)
         return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc >= 2 && std::strcmp(argv[1], "monitors") == 0)
+        return print_monitors();
     if (argc >= 3 && std::strcmp(argv[1], "procinfo") == 0)
         return process_info(handle_arg(argv[2]));
     if (argc >= 3 && std::strcmp(argv[1], "describe") == 0)
