@@ -82,7 +82,7 @@ LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // A top-level window like the Display settings' preview monitor, until closed or timed out.
-int host(int width, int height, int seconds) {
+int host(int width, int height, int seconds, int x = 10, int y = 10) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = host_proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -91,7 +91,7 @@ int host(int width, int height, int seconds) {
     RegisterClassA(&wc);
     HWND hwnd =
         CreateWindowExA(0, wc.lpszClassName, "Velta Test Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                        10, 10, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+                        x, y, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     RECT client;
     GetClientRect(hwnd, &client);
     std::printf("hwnd=%llu cw=%ld ch=%ld\n", (unsigned long long)(uintptr_t)hwnd, client.right,
@@ -305,6 +305,32 @@ BOOL CALLBACK print_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
     return TRUE;
 }
 
+// Tells hwnd's window procedure that the display went off (0), on (1) or dimmed (2), as the
+// system does: the setting block lies in the receiving process, where the system puts it.
+int send_display_state(HWND hwnd, DWORD state) {
+    static const GUID DISPLAY_STATE = {
+        0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return 1;
+    BYTE block[sizeof(POWERBROADCAST_SETTING) + sizeof state] = {};
+    auto* setting = reinterpret_cast<POWERBROADCAST_SETTING*>(block);
+    setting->PowerSetting = DISPLAY_STATE;
+    setting->DataLength = sizeof state;
+    std::memcpy(setting->Data, &state, sizeof state);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof block, MEM_COMMIT, PAGE_READWRITE);
+    DWORD_PTR answer = 0;
+    const bool sent = remote &&
+                      WriteProcessMemory(process, remote, block, sizeof block, nullptr) &&
+                      SendMessageTimeoutA(hwnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                                          5000, &answer);
+    CloseHandle(process); // the block stays: the saver may still be reading it
+    return sent ? 0 : 1;
+}
+
 // The virtual screen and every monitor on it, as the system reports them.
 int print_monitors() {
     std::printf("virtual x=%d y=%d w=%d h=%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
@@ -340,8 +366,21 @@ int main(int argc, char** argv) {
         HWND button = GetDlgItem(handle_arg(argv[2]), std::atoi(argv[3]));
         return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
     }
+    if (argc >= 7 && std::strcmp(argv[1], "host") == 0)
+        return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                    std::atoi(argv[5]), std::atoi(argv[6]));
     if (argc >= 5 && std::strcmp(argv[1], "host") == 0)
         return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc >= 4 && std::strcmp(argv[1], "at") == 0) {
+        const POINT p = {std::atoi(argv[2]), std::atoi(argv[3])};
+        HWND hwnd = WindowFromPoint(p);
+        if (!hwnd)
+            return 1;
+        print_window(GetAncestor(hwnd, GA_ROOT));
+        return 0;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "power") == 0)
+        return send_display_state(handle_arg(argv[2]), std::strtoul(argv[3], nullptr, 10));
     if (argc >= 2 && std::strcmp(argv[1], "monitors") == 0)
         return print_monitors();
     if (argc >= 3 && std::strcmp(argv[1], "procinfo") == 0)
@@ -377,7 +416,8 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "regdump") == 0)
         return dump_values(argv[2]);
     std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
-                         "items HWND | click HWND ID | host W H SECONDS | procinfo HWND | "
+                         "items HWND | click HWND ID | host W H SECONDS [X Y] | at X Y | "
+                         "power HWND STATE | monitors | procinfo HWND | "
                          "describe FILE | cursor | "
                          "post HWND MSG WPARAM LPARAM [COUNT] | answer CAPTION ID SECONDS | "
                          "storm CLASS TITLE SECONDS MSG:WPARAM:LPARAM... | "
