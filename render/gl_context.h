@@ -18,5 +18,5 @@ bool create_gl_context(HWND hwnd, int colorBits);
 // Undoes create_gl_context; safe after a partial or failed creation and when called twice.
 void release_gl_context();
 void resize_gl_scene(int width, int height);
-// Glyph texture, fixed state and quadric; false when the texture cannot be loaded.
+// Glyph texture, fixed state and quadric; false when the texture or the quadric cannot be made.
 bool init_gl_state();
