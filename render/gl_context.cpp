@@ -89,6 +89,8 @@ bool init_gl_state() {
     glEnable(GL_ALPHA_TEST);
     glEnable(GL_TEXTURE_2D);
     g_pQuadric = gluNewQuadric();
+    if (!g_pQuadric)
+        return false; // out of memory, or no GLU
     gluQuadricNormals(g_pQuadric, GLU_SMOOTH);
     gluQuadricTexture(g_pQuadric, GL_TRUE);
     return true;

@@ -20,5 +20,5 @@ void release_gl_context();
 // Viewport of width by height pixels with its lower left corner at x, y, and the projection
 // for its shape.
 void resize_gl_scene(int width, int height, int x = 0, int y = 0);
-// Glyph texture, fixed state and quadric; false when the texture cannot be loaded.
+// Glyph texture, fixed state and quadric; false when the texture or the quadric cannot be made.
 bool init_gl_state();

@@ -1,21 +1,25 @@
 """Bad input, end to end on the real saver under Wine: registry values of every wrong kind,
 a glyph image or a tune that is missing or cut short (test builds of the saver from the same
-sources, made by tests/CMakeLists.txt), and close requests and keys arriving in storms while
-the window is being made and while it closes. Whatever comes, the saver shows its fixed
-message or runs on defaults, never hangs, and ends with exit code 0.
+sources, made by tests/CMakeLists.txt), system libraries planted beside the saver or missing,
+and close requests and keys arriving in storms while the window is being made and while it
+closes. Whatever comes, the saver shows its fixed message or runs on defaults, never hangs, and
+ends with exit code 0.
 
 Registry values are stored byte for byte with `wintool regset` and read back the same way with
 `wintool regdump`, since `reg add` converts string data and `reg query` shows little of it."""
 import os
+import shutil
 import struct
 import subprocess
+import tempfile
 import threading
 import time
 
 import pytest
 from PIL import ImageGrab
 
-from conftest import SAVER_CLASS, assert_glyph_shapes, parse_words, wait_until
+from conftest import (SAVER_CLASS, assert_glyph_shapes, glyph_colour_counts, parse_words,
+                      wait_until)
 
 SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
 SETTINGS_PATH = SETTINGS_KEY.split("\\", 1)[1]
@@ -218,6 +222,64 @@ def test_a_cut_tune_plays_to_where_it_ends(desktop, sound, start_saver, settings
     first_start, first_end = spans[0]
     assert first_end is not None and 2.5 < first_end - first_start < 5.0, spans
     assert all(b is not None and b < escaped + 0.5 for _, b in spans), (spans, escaped)
+
+
+# ---- System libraries planted beside the saver, or missing ----
+
+# Wine loads a DLL that WINEDLLOVERRIDES marks "n,b" from a file where it finds one, searching
+# the program's folder first as Windows does for any library that is not a known DLL; an empty
+# value makes the DLL missing. The sound is on, so that WINMM is used.
+WINE_DLLS = "mscoree,mshtml=;"
+
+
+def start_with_dlls(desktop, sound, start_saver, overrides, scr=None):
+    set_values(desktop, [("enable sound", REG_DWORD, dword(1))])
+    return start(desktop, start_saver, scr, dict(sound.env, WINEDLLOVERRIDES=WINE_DLLS + overrides))
+
+
+def test_libraries_planted_beside_the_saver_are_never_loaded(desktop, sound, start_saver,
+                                                             settings):
+    folder = tempfile.mkdtemp(prefix="planted-", dir=desktop.workdir)
+    shutil.copy(desktop.scr, folder)
+    planted = os.path.join(os.path.dirname(desktop.wintool_exe), "planted_library.dll")
+    for name in ["opengl32.dll", "glu32.dll", "winmm.dll"]:
+        shutil.copy(planted, os.path.join(folder, name))
+    log = os.path.join(folder, "planted-log.txt")
+    with sound.record() as rec:
+        saver = start_with_dlls(desktop, sound, start_saver, "opengl32,glu32,winmm=n,b",
+                                os.path.join(folder, os.path.basename(desktop.scr)))
+        wait_until(lambda: desktop.find_window(SAVER_CLASS, "Screen Saver") or saver.exited(),
+                   30)
+        assert not os.path.exists(log), "planted libraries were loaded:\n" + open(log).read()
+        saver.wait_window()
+        time.sleep(1.0)
+        assert_glyph_shapes(desktop.screenshot("planted.png"))
+        assert escape_and_wait(desktop, saver) == 0
+    assert rec.streams(), "the tune did not play"
+    assert not os.path.exists(log), "planted libraries were loaded:\n" + open(log).read()
+
+
+@pytest.mark.parametrize("library, text", [("opengl32", "Can't Find A Suitable PixelFormat."),
+                                           ("glu32", "Initialization Failed."),
+                                           ("winmm", None)])
+def test_a_missing_library_fails_like_a_missing_display_or_sound_device(
+        desktop, sound, start_saver, settings, library, text):
+    with sound.record() as rec:
+        saver = start_with_dlls(desktop, sound, start_saver, library + "=")
+        if text:
+            assert desktop.answer_box("ERROR") == [text]
+        saver.wait_window()
+        time.sleep(1.0)
+        shot = desktop.screenshot(f"no-{library}.png")
+        if text:
+            assert glyph_colour_counts(shot)[1] == 0, "something was drawn after the failed set-up"
+        else:
+            assert_glyph_shapes(shot)
+        desktop.xdotool("mousemove", 500, 400)
+        assert saver.wait(10) == 0
+    assert not rec.streams(), "music played"
+    with open(saver.proc.output_path, errors="replace") as f:
+        assert "wine: Unhandled" not in f.read()
 
 
 # ---- Storms while the window is made and while it closes ----
