@@ -5,7 +5,7 @@
 set -eu
 
 PACKAGES="
-cmake make
+cmake make gcc
 mingw-w64 g++-mingw-w64-x86-64-posix
 wine wine64
 xvfb xauth x11-utils xdotool

@@ -1,5 +1,6 @@
 """The saver host as Windows drives it: run modes, the full-screen and preview windows, the
 close rules and the exit codes."""
+import re
 import time
 
 import pytest
@@ -112,3 +113,75 @@ def test_a_burst_of_close_requests_closes_once_and_cleanly(desktop, start_saver)
         desktop.wintool("post", w["hwnd"], WM_CLOSE, 0, 0)
     assert saver.wait(20) == 0
     assert "wine: Unhandled" not in open(saver.proc.output_path, errors="replace").read()
+
+
+# ---- Timer period and display power, read from Wine's relay trace of the calls ----
+
+RELAY_KEY = r"HKCU\Software\Wine\Debug"
+TRACED = "user32.CreateWindowExA;winmm.timeBeginPeriod;winmm.timeEndPeriod;gdi32.SwapBuffers"
+
+
+@pytest.fixture
+def traced(desktop):
+    """The environment of a saver whose window creation, timer-period calls and presented frames
+    are traced."""
+    desktop.reg("add", RELAY_KEY, "/v", "RelayInclude", "/d", TRACED, "/f")
+    yield {"WINEDEBUG": "+relay"}
+    desktop.reg("delete", RELAY_KEY, "/v", "RelayInclude", "/f")
+
+
+def traced_calls(saver):
+    """The traced calls in order, as (function, first argument)."""
+    with open(saver.proc.output_path, errors="replace") as f:
+        return re.findall(r"Call (?:user32|winmm|gdi32)\.(\w+)\(([0-9a-fA-F]*)", f.read())
+
+
+def frames(saver):
+    return sum(1 for name, _ in traced_calls(saver) if name == "SwapBuffers")
+
+
+def assert_timer_period_held_once(saver):
+    """One 1 ms period asked for after the window exists (the dialog's window is made inside
+    user32, untraced) and given back after the last frame."""
+    calls = traced_calls(saver)
+    names = [name for name, _ in calls]
+    periods = [c for c in calls if c[0].startswith("time")]
+    assert periods == [("timeBeginPeriod", "00000001"), ("timeEndPeriod", "00000001")], periods
+    if "CreateWindowExA" in names:
+        assert names.index("CreateWindowExA") < names.index("timeBeginPeriod")
+    assert "SwapBuffers" not in names[names.index("timeEndPeriod"):]
+
+
+def test_display_off_stops_the_frames_and_on_resumes_them(desktop, start_saver, traced):
+    desktop.xdotool("mousemove", 300, 200)
+    saver = start_saver("/s", env=traced)
+    hwnd = saver.wait_window()["hwnd"]
+    assert wait_until(lambda: frames(saver) > 20, 20), "the saver drew no frames"
+    assert desktop.wintool("power", hwnd, 0)[0] == 0
+    time.sleep(0.5)
+    asleep = frames(saver)
+    time.sleep(2.5)
+    assert frames(saver) == asleep, "frames were drawn while the display was off"
+    assert desktop.wintool("power", hwnd, 2)[0] == 0  # dimmed: visible again
+    assert wait_until(lambda: frames(saver) > asleep + 20, 10), "the frames did not resume"
+    desktop.xdotool("key", "Escape")
+    assert saver.wait(20) == 0
+    assert_timer_period_held_once(saver)
+
+
+def test_preview_and_settings_dialog_hold_the_timer_period_once(desktop, start_saver, traced):
+    host = desktop.spawn([desktop.wintool_exe, "host", 320, 240, 60])
+    row = wait_until(lambda: _first_row(host.output_path), 30)
+    preview = start_saver("/p", row["hwnd"], env=traced)
+    assert wait_until(lambda: frames(preview) > 10, 30), "the preview drew no frames"
+    assert desktop.wintool("post", row["hwnd"], WM_CLOSE, 0, 0)[0] == 0
+    assert preview.wait(20) == 0
+    assert_timer_period_held_once(preview)
+
+    dialog = start_saver("/c", env=traced)
+    window = dialog.wait_window("#32770", "Velta II Settings")
+    assert wait_until(lambda: frames(dialog) > 10, 30), "the settings preview drew no frames"
+    assert desktop.wintool("click", window["hwnd"], 2)[0] == 0  # Cancel
+    dialog.wait(20)
+    assert_timer_period_held_once(dialog)
+    host.wait(20)
