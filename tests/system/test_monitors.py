@@ -82,6 +82,12 @@ def test_both_monitors_show_the_picture_and_dialogs_open_on_the_primary(desktop,
     assert abs(x - 400) <= 2 and abs(y - 300) <= 2, menu
     desktop.wintool("click", menu["hwnd"], IDOK)
     assert wait_until(lambda: not desktop.find_window("#32770", "Control Menu"), 20)
+    desktop.xdotool("key", "F11")
+    params = wait_until(lambda: desktop.find_window("#32770", "Params"), 20)
+    assert params, "F11 opened no Params box"
+    x, y = centre_of(params)
+    assert abs(x - 400) <= 2 and abs(y - 300) <= 2, params
+    desktop.answer_box("Params")
     desktop.xdotool("key", "Escape")
     assert saver.wait(20) == 0
     desktop.wintool("post", desktop.find_window("VeltaTestHost", "Velta Test Host")["hwnd"],
