@@ -30,6 +30,7 @@ bench: build
 	/usr/bin/python3 tools/bench_scenes.py --build $(BUILD)
 	BUILD=$(BUILD) /usr/bin/python3 tools/music_bench.py
 	BUILD=$(BUILD) /usr/bin/python3 tools/cpu_bench.py
+	BUILD=$(BUILD) /usr/bin/python3 tools/desktop_bench.py
 
 # The saver and its installer, ready to hand out.
 dist: build

@@ -5,9 +5,9 @@ import subprocess
 
 
 class VirtualDesktop:
-    def __init__(self, build_dir, width, height):
-        self.width, self.height = width, height
-        self.env = dict(os.environ)
+    def __init__(self, build_dir, width, height, xvfb_args=(), env=None):
+        self.width, self.height, self.xvfb_args = width, height, list(xvfb_args)
+        self.env = dict(os.environ, **(env or {}))
         self.env.update(WINEPREFIX=os.path.join(os.path.abspath(build_dir), "wineprefix"),
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
         self.xvfb = None
@@ -16,7 +16,7 @@ class VirtualDesktop:
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-             f"{self.width}x{self.height}x24", "-nolisten", "tcp"],
+             f"{self.width}x{self.height}x24", "-nolisten", "tcp"] + self.xvfb_args,
             pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:
