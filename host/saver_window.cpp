@@ -236,8 +236,16 @@ static void spread_over_monitors(HWND hwnd) {
     resize_gl_scene(p.w, p.h, p.x, p.y);
 }
 
+// The frame step's new voices; their end-of-tune notices come to the saver window, which
+// ignores them.
+static void play_saver_voice(int player) {
+    play_tune(g_hSaverWnd, player);
+}
+
 static void start_up(HWND hwnd) {
     g_bSaverMode = true;
+    g_pfnPlayVoice = play_saver_voice;
+    g_pfnStopVoices = stop_all_players;
     take_timer_period();
     reg_set_key(hwnd, SETTINGS_KEY);
     load_settings(hwnd);
@@ -271,7 +279,7 @@ static void run_frame(HWND hwnd) {
     g_bInFrame = true;
     // With the display off the chain ends here; it is started again when the display is back.
     if (drain_frame_queue(hwnd, true) && !g_bDisplayOff) {
-        frame_step(hwnd);
+        frame_step();
         if (!g_bQuit) {
             SetWindowPos(g_hSaverWnd, HWND_TOPMOST, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);

@@ -1,26 +1,15 @@
-// Opening a player's URL: the program's own RCDATA resources by name or number, or files.
+// Opening a player's URL: the program's embedded tunes by name or number, or files.
 #include "music/decoder.h"
 
-#include <windows.h>
-
 #include "music/player_url.h"
+#include "resources/embedded.h"
 
 static bool open_resource(Decoder* dec, const PlayerUrl& url) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    const char* name = url.kind == URL_RESOURCE_ID ? MAKEINTRESOURCEA(url.id) : url.name;
-    HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10)); // RT_RCDATA
-    if (!found)
+    const EmbeddedData found = find_embedded(
+        EmbeddedKind::Tune, url.kind == URL_RESOURCE_ID ? nullptr : url.name, url.id);
+    if (!found.bytes || found.size == 0 || found.size > UINT32_MAX)
         return false;
-    const DWORD size = SizeofResource(module, found);
-    if (size == 0)
-        return false;
-    HGLOBAL loaded = LoadResource(module, found);
-    if (!loaded)
-        return false;
-    const void* data = LockResource(loaded);
-    if (!data)
-        return false;
-    return decoder_open_bytes(dec, data, size);
+    return decoder_open_bytes(dec, found.bytes, static_cast<uint32_t>(found.size));
 }
 
 bool decoder_open(Decoder* dec, const char* url) {

@@ -2,40 +2,16 @@
 // apart, the module on screen drawn and presented.
 #include "render/frame_step.h"
 
-#include "music/players.h"
 #include "render/fade.h"
-#include "render/gl_context.h"
 #include "render/monitor_copies.h"
 #include "render/render_state.h"
 #include "scenes/draw_ops.h"
 #include "scenes/scene_frame.h"
 #include "settings/module_params.h"
-#include "settings/settings_dialog.h"
 
-static uint32_t tick_count() {
-    return GetTickCount();
-}
-
-// Milliseconds of the performance counter, wrapping like a tick count.
-static uint32_t precise_ms() {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f.QuadPart;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<uint32_t>(t.QuadPart / frequency * 1000 +
-                                 t.QuadPart % frequency * 1000 / frequency);
-}
-
-static void sleep_ms(uint32_t ms) {
-    Sleep(ms);
-}
-
-uint32_t (*g_pfnTickCount)() = tick_count;
-uint32_t (*g_pfnPacingClock)() = precise_ms;
-void (*g_pfnSleep)(uint32_t ms) = sleep_ms;
+void (*g_pfnPlayVoice)(int player);
+void (*g_pfnStopVoices)();
+void (*g_pfnShowModule)(int module);
 
 static bool g_bVoiceTickSet;   // the first frame takes the voice clock's starting tick
 static uint32_t g_dwAsleepSince; // tick count at which the display went off
@@ -98,24 +74,25 @@ void advance_cycle(uint32_t now) {
     }
 }
 
-static void keep_voices(HWND hwnd) {
+static void keep_voices() {
     if (!g_bVoiceTickSet) {
         g_dwVoiceTick = g_pfnTickCount();
         g_bVoiceTickSet = true;
     }
     if (!g_bSound) {
-        stop_all_players();
+        if (g_pfnStopVoices)
+            g_pfnStopVoices();
         return;
     }
     const int player = next_voice(g_pfnTickCount(), g_dwVoiceTick, g_nVoice);
-    if (player >= 0)
-        play_tune(hwnd, player);
+    if (player >= 0 && g_pfnPlayVoice)
+        g_pfnPlayVoice(player);
 }
 
-void frame_step(HWND hwnd) {
-    keep_voices(hwnd);
-    if (!g_bSaverMode)
-        sync_preview_buttons(hwnd, g_nModule);
+void frame_step() {
+    keep_voices();
+    if (!g_bSaverMode && g_pfnShowModule)
+        g_pfnShowModule(g_nModule);
     advance_cycle(g_pfnTickCount());
 
     const uint32_t delay = pacing_delay(g_pfnPacingClock(), g_dwLastFrame);
@@ -128,6 +105,6 @@ void frame_step(HWND hwnd) {
 
     if (draw_module(g_nModule) && !g_bQuit) {
         copy_to_other_monitors();
-        g_Draw.swap_buffers(g_hDC);
+        g_Draw.swap_buffers();
     }
 }

@@ -4,25 +4,28 @@
 
 #include "render/fade.h" // fade_reset, which every module switch calls
 
-#include <windows.h>
-
 #include <cstdint>
 
 constexpr uint32_t FRAME_INTERVAL_MS = 31;
 constexpr uint32_t VOICE_INTERVAL_MS = 3200;
 constexpr int VOICE_COUNT = 3;
 
-// The clocks the frame step reads and sleeps on, unless a test has put its own in place. The
-// cycle and the voices count GetTickCount milliseconds, like the rest of the program. The
-// pacing needs finer steps than GetTickCount's 10 to 16 ms: paced by it, frames would come
-// as little as 16 ms apart. It reads the performance counter in milliseconds instead.
+// The clocks the frame step reads and sleeps on, unless a test has put its own in place; each
+// platform supplies them (render/clocks.cpp on Windows). The cycle and the voices count tick
+// milliseconds (GetTickCount on Windows), like the rest of the program. The pacing needs finer
+// steps than a tick count of 10 to 16 ms: paced by it, frames would come as little as 16 ms
+// apart. It reads a precise clock in milliseconds instead (the performance counter on Windows).
 extern uint32_t (*g_pfnTickCount)();
 extern uint32_t (*g_pfnPacingClock)();
 extern void (*g_pfnSleep)(uint32_t ms);
 
-// hwnd is the saver window or the settings dialog: it receives the music players' notices,
-// and in the dialog its preview buttons follow the module on screen.
-void frame_step(HWND hwnd);
+// What the frame step asks of the program around it; the saver window, the settings dialog or
+// the Linux program sets them before its first frame. A null entry does nothing.
+extern void (*g_pfnPlayVoice)(int player); // a new copy of the tune on player 0..2
+extern void (*g_pfnStopVoices)();          // every voice silent at once
+extern void (*g_pfnShowModule)(int module); // the settings preview's buttons follow the module
+
+void frame_step();
 
 // The display went off at tick now: frames stop until wake_frames.
 void sleep_frames(uint32_t now);

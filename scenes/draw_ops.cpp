@@ -1,8 +1,8 @@
 // The drawing table's OpenGL entries: the library functions themselves where the signatures
-// match, and two thin calls that supply the shared quadric to GLU.
+// match, two thin calls that supply the shared quadric to GLU, and the platform's present.
 #include "scenes/draw_ops.h"
 
-#include "render/gl_context.h"
+#include "render/gl_scene.h"
 
 static void draw_cylinder(GLdouble base, GLdouble top, GLdouble height, GLint slices,
                           GLint stacks) {
@@ -15,6 +15,6 @@ static void draw_sphere(GLdouble radius, GLint slices, GLint stacks) {
 
 const DrawOps GL_DRAW_OPS = {glClear,      glLoadIdentity, glPushMatrix, glPopMatrix,
                              glTranslatef, glRotatef,      glScalef,     glColor4f,
-                             glGetError,   draw_cylinder,  draw_sphere,  SwapBuffers};
+                             glGetError,   draw_cylinder,  draw_sphere,  present_frame};
 
 DrawOps g_Draw = GL_DRAW_OPS;

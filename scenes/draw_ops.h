@@ -2,11 +2,10 @@
 // put a recorder in place of OpenGL. Main thread only, with the OpenGL context current.
 #pragma once
 
-#include <windows.h>
 #include <GL/gl.h>
 
-// Each entry has the meaning of the OpenGL, GLU or GDI call it stands for. The shapes are
-// drawn with the shared quadric g_pQuadric.
+// Each entry has the meaning of the OpenGL or GLU call it stands for. The shapes are drawn with
+// the shared quadric g_pQuadric; swap_buffers shows the finished frame.
 struct DrawOps {
     void(APIENTRY* clear)(GLbitfield mask);
     void(APIENTRY* load_identity)();
@@ -19,8 +18,12 @@ struct DrawOps {
     GLenum(APIENTRY* get_error)();
     void (*cylinder)(GLdouble base, GLdouble top, GLdouble height, GLint slices, GLint stacks);
     void (*sphere)(GLdouble radius, GLint slices, GLint stacks);
-    BOOL(WINAPI* swap_buffers)(HDC dc);
+    void (*swap_buffers)();
 };
+
+// Shows the frame drawn in the back buffer of the current window. Each platform's window code
+// supplies it (SwapBuffers, glXSwapBuffers).
+void present_frame();
 
 // The table in use: the OpenGL entries themselves, unless a test has put its own in place.
 extern DrawOps g_Draw;

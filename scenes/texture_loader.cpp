@@ -1,10 +1,9 @@
-// Builds OpenGL textures from the run-length-encoded images stored in the program's resources.
+// Builds OpenGL textures from the run-length-encoded images embedded in the program.
 #include "scenes/texture_loader.h"
 
 #include "host/alert.h"
-#include "host/saver_main.h"
+#include "resources/embedded.h"
 
-#include <windows.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -16,14 +15,9 @@ bool LoadTGA(int id, int slot) {
     if (slot < 0 || slot >= TEXTURE_SLOT_COUNT)
         return false;
     TextureImage& image = g_Textures[slot];
-    const uint8_t* data = nullptr;
-    DWORD size = 0;
-    if (HRSRC found = FindResourceA(g_hInst, MAKEINTRESOURCEA(id), "tga")) {
-        if (HGLOBAL loaded = LoadResource(g_hInst, found)) {
-            data = static_cast<const uint8_t*>(LockResource(loaded));
-            size = SizeofResource(g_hInst, found);
-        }
-    }
+    const EmbeddedData found = find_embedded(EmbeddedKind::Image, nullptr, id);
+    const auto* data = static_cast<const uint8_t*>(found.bytes);
+    const size_t size = found.size;
     if (!data || size == 0) {
         alert("Could not locate image resource", "ERROR");
         return false;

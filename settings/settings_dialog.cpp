@@ -69,8 +69,22 @@ bool init_settings_dialog(HWND dlg) {
     return ok;
 }
 
+static HWND g_hSettingsDlg; // while it is open, for the frame step's voices and buttons
+
+static void play_dialog_voice(int player) {
+    play_tune(g_hSettingsDlg, player);
+}
+
+static void show_dialog_module(int module) {
+    sync_preview_buttons(g_hSettingsDlg, module);
+}
+
 static void open_dialog(HWND dlg) {
     g_bSaverMode = false;
+    g_hSettingsDlg = dlg;
+    g_pfnPlayVoice = play_dialog_voice;
+    g_pfnStopVoices = stop_all_players;
+    g_pfnShowModule = show_dialog_module;
     take_timer_period();
     // The load may ask the one-time import question, owned by the still hidden dialog.
     reg_set_key(dlg, SETTINGS_KEY);
@@ -82,7 +96,7 @@ static void open_dialog(HWND dlg) {
     if (g_bSound)
         play_tune(dlg, 0);
     g_bEditTyping = false;
-    g_dwCycleStart = GetTickCount();
+    g_dwCycleStart = g_pfnTickCount();
     post_frame(dlg);
 }
 
@@ -95,7 +109,7 @@ static void preview_frame(HWND dlg) {
         return;
     g_bInFrame = true;
     if (drain_frame_queue(dlg, !g_bEditTyping)) {
-        frame_step(dlg);
+        frame_step();
         if (!g_bQuit)
             post_frame(dlg);
     }

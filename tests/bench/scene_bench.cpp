@@ -89,7 +89,7 @@ static Figures measure_draw(HWND hwnd, int k, int frames) {
             cpu0 = process_cpu_ms();
         const double t0 = now_ms();
         draw_module(k);
-        SwapBuffers(g_hDC);
+        present_frame();
         glFinish();
         if (n >= 10)
             times.push_back(now_ms() - t0);
@@ -106,7 +106,7 @@ static Figures measure_interval(HWND hwnd, int k, int frames) {
     double last = 0;
     for (int n = 0; n < frames + 1; ++n) {
         pump(hwnd);
-        frame_step(hwnd);
+        frame_step();
         const double t = now_ms();
         if (n > 0)
             intervals.push_back(t - last);
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
         const double end = now_ms() + seconds * 1000.0;
         while (now_ms() < end) {
             pump(hwnd);
-            frame_step(hwnd);
+            frame_step();
         }
         release_gl_context();
         return 0;

@@ -85,7 +85,7 @@ static int show(int k, double seconds) {
     while (now_ms() < end) {
         pump();
         if (draw_module(k))
-            SwapBuffers(g_hDC);
+            present_frame();
         else
             ++incomplete;
         if (++frames == 1) {
@@ -115,7 +115,7 @@ static int cycle(double seconds, int cycleTime) {
     while (now_ms() < end) {
         pump();
         const int before = g_nModule;
-        frame_step(hwnd);
+        frame_step();
         ++frames;
         visited[g_nModule] = true;
         // Memory is sampled on every switch, so a test can compare the same point of two laps.

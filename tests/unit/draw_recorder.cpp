@@ -129,9 +129,8 @@ static void rec_sphere(GLdouble radius, GLint slices, GLint stacks) {
     record(ShapeKind::Sphere, radius, radius, 0.0, slices, stacks);
 }
 
-static BOOL WINAPI rec_swap(HDC) {
+static void rec_swap() {
     ++g_pRecorder->swaps;
-    return TRUE;
 }
 
 static const DrawOps RECORDING_OPS = {rec_clear,     rec_load_identity, rec_push,   rec_pop,

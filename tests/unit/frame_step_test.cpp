@@ -64,7 +64,7 @@ class FrameStepTest : public ::testing::Test {
     }
     Shown frame() {
         rec.clear_records();
-        frame_step(nullptr);
+        frame_step();
         return {g_nModule, static_cast<int>(rec.shapes.size()),
                 rec.shapes.empty() ? rec.color[0] : rec.shapes.back().color[0], g_nFadeState,
                 rec.swaps == 1};
