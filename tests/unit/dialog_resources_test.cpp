@@ -210,6 +210,32 @@ TEST(SettingsDialogTemplate, ButtonsSecondsAndSound) {
     EXPECT_EQ(by_id(d, IDOK)->text, "OK");
 }
 
+// Windows takes the small icon at 16 to 32 pixels and the large one at 32 to 64 for scales of
+// 100 to 200 %; an image drawn at each of those sizes keeps it from scaling another one.
+TEST(IconResource, HoldsAnImageForEveryScaleUpTo200Percent) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(IDI_VELTA), MAKEINTRESOURCEA(14));
+    ASSERT_NE(res, nullptr); // RT_GROUP_ICON
+    const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(module, res)));
+    for (int size : {16, 20, 24, 32, 40, 48, 64}) {
+        const int id = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(dir), TRUE, size, size, 0);
+        HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3)); // RT_ICON
+        ASSERT_NE(image, nullptr) << size;
+        // Made at its own size (0 by 0), the image shows the size it was drawn at.
+        HICON icon =
+            CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(module, image))),
+                                     SizeofResource(module, image), TRUE, 0x30000, 0, 0, 0);
+        ICONINFO info = {};
+        BITMAP bitmap = {};
+        ASSERT_TRUE(icon && GetIconInfo(icon, &info)) << size;
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, size);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
+}
+
 TEST(VersionResource, CarriesTheBuildVersion) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)); // RT_VERSION
