@@ -153,7 +153,7 @@ TEST(SettingsDialogTemplate, FrameCaptionAndFont) {
     EXPECT_EQ(d.caption, "Velta II Settings");
     EXPECT_EQ(d.cx, 488);
     EXPECT_EQ(d.cy, 286);
-    EXPECT_EQ(d.font, "MS Sans Serif");
+    EXPECT_EQ(d.font, "MS Shell Dlg");
     EXPECT_EQ(d.pointSize, 8);
     const DWORD wanted = DS_MODALFRAME | DS_3DLOOK | WS_POPUP | WS_VISIBLE | WS_CAPTION |
                          WS_SYSMENU | WS_MINIMIZEBOX;
