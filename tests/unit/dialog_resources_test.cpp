@@ -168,7 +168,7 @@ TEST(SettingsDialogTemplate, ModuleControlsNamedAndPlacedInTwoColumns) {
         SCOPED_TRACE(k);
         const int row = (k - 1) % 10, column = (k - 1) / 10;
         const Control* box = by_id(d, IDC_ENABLE_BASE + k);
-        expect_control(box, "Button", 296 + 60 * column, 47 + 13 * row, 8, 8, BUTTON_TYPE,
+        expect_control(box, "Button", 296 + 60 * column, 47 + 13 * row, 9, 9, BUTTON_TYPE,
                        BS_AUTOCHECKBOX);
         EXPECT_EQ(box->text, "");
         const Control* button = by_id(d, IDC_PREVIEW_BASE + k);
