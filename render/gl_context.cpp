@@ -11,7 +11,8 @@ HGLRC g_hRC;
 GLUquadricObj* g_pQuadric;
 const float g_fFieldOfView = 50.0f;
 
-static HWND g_hGLWnd; // the window g_hDC belongs to
+static HWND g_hGLWnd;   // the window g_hDC belongs to
+static SIZE g_ViewSize; // the client size the viewport and projection were last set for
 static PIXELFORMATDESCRIPTOR g_Pfd;
 static bool g_bPfdFilled;
 
@@ -65,6 +66,7 @@ void release_gl_context() {
 }
 
 void resize_gl_scene(int width, int height) {
+    g_ViewSize = {width, height};
     if (height == 0)
         height = 1;
     glViewport(0, 0, width, height);
@@ -73,6 +75,14 @@ void resize_gl_scene(int width, int height) {
     gluPerspective(g_fFieldOfView, GLdouble(width) / GLdouble(height), 0.1, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void follow_client_size() {
+    RECT client;
+    if (!g_hRC || !GetClientRect(g_hGLWnd, &client))
+        return;
+    if (client.right != g_ViewSize.cx || client.bottom != g_ViewSize.cy)
+        resize_gl_scene(client.right, client.bottom);
 }
 
 bool init_gl_state() {

@@ -18,5 +18,9 @@ bool create_gl_context(HWND hwnd, int colorBits);
 // Undoes create_gl_context; safe after a partial or failed creation and when called twice.
 void release_gl_context();
 void resize_gl_scene(int width, int height);
+// Sets the viewport and projection for the drawing window's client size when that size has
+// changed since they were last set (Windows rescales the settings dialog and its preview
+// panel when it moves to a monitor of another DPI); does nothing otherwise or without a context.
+void follow_client_size();
 // Glyph texture, fixed state and quadric; false when the texture cannot be loaded.
 bool init_gl_state();
