@@ -42,15 +42,6 @@ def desktop(request, pytestconfig):
         shutil.rmtree(workdir, ignore_errors=True)
 
 
-def layout(desktop, caption):
-    """The dialog's row and its controls' rows, as `wintool layout` prints them."""
-    code, rows = desktop.wintool("layout", caption, desktop.scr, TEMPLATES[caption])
-    assert code == 0 and rows, f"no {caption!r} dialog to measure"
-    dialog = {k: v if k == "face" else int(v) for k, v in rows[0].items()}
-    dialog["caption"] = caption
-    return dialog, [{k: v if k == "class" else int(v) for k, v in r.items()} for r in rows[1:]]
-
-
 def inside(inner, outer):
     """Whether rect inner (x, y, w, h) lies within rect outer."""
     x, y, w, h = inner
@@ -116,7 +107,13 @@ def shoot(desktop, dialog):
 
 
 def measure(desktop, caption, problems):
-    dialog, controls = layout(desktop, caption)
+    """The dialog's row and its controls' rows, as `wintool layout` prints them; what does not
+    fit goes into problems."""
+    code, rows = desktop.wintool("layout", caption, desktop.scr, TEMPLATES[caption])
+    assert code == 0 and rows, f"no {caption!r} dialog to measure"
+    dialog = {k: v if k == "face" else int(v) for k, v in rows[0].items()}
+    dialog["caption"] = caption
+    controls = [{k: v if k == "class" else int(v) for k, v in r.items()} for r in rows[1:]]
     problems += shortfalls(dialog, controls)
     shoot(desktop, dialog)
     return dialog, controls

@@ -256,19 +256,6 @@ bool read_template(const char* path, int id, DialogTemplate& t) {
     return style & DS_SETFONT;
 }
 
-// The DPI the window is shown at; the system's where Windows cannot tell per window.
-int window_dpi(HWND hwnd) {
-    using DpiForWindow = UINT(WINAPI*)(HWND);
-    const auto get = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32"), "GetDpiForWindow")));
-    if (get)
-        return int(get(hwnd));
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 // The room a control's caption takes when drawn as the control draws it: the text's extent,
 // wrapped at the control's width where the control wraps, plus a check box's square and gap
 // or a push button's frame. Controls without a caption need none, except a check box's square.
@@ -321,8 +308,8 @@ BOOL CALLBACK print_control_layout(HWND hwnd, LPARAM dc) {
     RECT r, client;
     GetWindowRect(hwnd, &r);
     GetClientRect(hwnd, &client);
-    const SIZE room =
-        caption_room(reinterpret_cast<HDC>(dc), cls, style, text, client.right, window_dpi(hwnd));
+    const SIZE room = caption_room(reinterpret_cast<HDC>(dc), cls, style, text, client.right,
+                                   GetDpiForWindow(hwnd));
     std::printf("id=%d class=\"%s\" style=%lu x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld need_w=%ld "
                 "need_h=%ld\n",
                 GetDlgCtrlID(hwnd), cls, (unsigned long)style, r.left, r.top, r.right - r.left,
@@ -345,7 +332,7 @@ int layout(const char* caption, const char* path, int id, int seconds) {
     DialogTemplate t;
     if (!dlg || !read_template(path, id, t))
         return 1;
-    const int dpi = window_dpi(dlg);
+    const int dpi = GetDpiForWindow(dlg);
     HDC dc = GetDC(nullptr);
     HFONT font = CreateFontA(-MulDiv(t.points, dpi, 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, FF_DONTCARE, t.face);
@@ -458,11 +445,7 @@ int dump_values(const char* path) {
 
 int main(int argc, char** argv) {
     // Window places in real screen pixels at any DPI, as the saver, which is DPI-aware, sees them.
-    using SetAwareness = BOOL(WINAPI*)(HANDLE);
-    const auto aware = reinterpret_cast<SetAwareness>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("user32"), "SetProcessDpiAwarenessContext")));
-    if (!aware || !aware(reinterpret_cast<HANDLE>(-4))) // per monitor, version 2
-        SetProcessDPIAware();
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     if (argc >= 4 && std::strcmp(argv[1], "find") == 0) {
         HWND hwnd = FindWindowA(argv[2], argv[3]);
         if (!hwnd)
