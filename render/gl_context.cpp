@@ -8,7 +8,8 @@
 HDC g_hDC;
 HGLRC g_hRC;
 
-static HWND g_hGLWnd; // the window g_hDC belongs to
+static HWND g_hGLWnd;   // the window g_hDC belongs to
+static SIZE g_ViewSize; // the client size the viewport and projection were last set for
 static PIXELFORMATDESCRIPTOR g_Pfd;
 static bool g_bPfdFilled;
 
@@ -39,7 +40,8 @@ bool create_gl_context(HWND hwnd, int colorBits) {
         return fail_creation("Can't Activate The GL Rendering Context.");
     RECT client;
     GetClientRect(hwnd, &client);
-    resize_gl_scene(client.right - client.left, client.bottom - client.top);
+    g_ViewSize = {client.right - client.left, client.bottom - client.top};
+    resize_gl_scene(g_ViewSize.cx, g_ViewSize.cy);
     if (!init_gl_state())
         return fail_creation("Initialization Failed.");
     return true;
@@ -63,4 +65,14 @@ void release_gl_context() {
 
 void present_frame() {
     SwapBuffers(g_hDC);
+}
+
+void follow_client_size() {
+    RECT client;
+    if (!g_hRC || !GetClientRect(g_hGLWnd, &client))
+        return;
+    if (client.right != g_ViewSize.cx || client.bottom != g_ViewSize.cy) {
+        resize_gl_scene(client.right, client.bottom);
+        g_ViewSize = {client.right, client.bottom};
+    }
 }

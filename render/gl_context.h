@@ -16,3 +16,7 @@ extern HGLRC g_hRC; // rendering context, or none
 bool create_gl_context(HWND hwnd, int colorBits);
 // Undoes create_gl_context; safe after a partial or failed creation and when called twice.
 void release_gl_context();
+// Sets the viewport and projection for the drawing window's client size when that size has
+// changed since they were last set (Windows rescales the settings dialog and its preview
+// panel when it moves to a monitor of another DPI); does nothing otherwise or without a context.
+void follow_client_size();

@@ -109,6 +109,7 @@ static void preview_frame(HWND dlg) {
         return;
     g_bInFrame = true;
     if (drain_frame_queue(dlg, !g_bEditTyping)) {
+        follow_client_size();
         frame_step();
         if (!g_bQuit)
             post_frame(dlg);

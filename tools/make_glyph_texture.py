@@ -32,7 +32,7 @@ CELL = SIZE / 6       # each syllable owns one sixth of the width
 CELL_FILL = 0.88      # the widest glyph spans this fraction of its cell
 BAND = 0.78           # glyphs span this fraction of the texture height (stretched along t)
 RENDER_PX = 512       # hb-view font size; everything is downsampled from this
-ICON_SIZES = (16, 32, 48, 256)
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)  # 100 to 200 % of the small and the large icon
 
 
 def coverage(text):
@@ -71,7 +71,7 @@ def make_texture(glyphs):
 
 
 def make_icon(masks, size):
-    """Dark rounded square drawn at 4x and reduced.  48 px and up: the six glyphs in two rows of three.
+    """Dark rounded square drawn at 4x and reduced.  Above 32 px: the six glyphs in two rows of three.
     Six glyphs are illegible at 32 px and below, so those show a large white om over a strip of the six colours."""
     big = size * 4
     img = Image.new("RGBA", (big, big), (0, 0, 0, 0))

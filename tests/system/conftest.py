@@ -20,6 +20,7 @@ import pytest
 
 SCREEN_W, SCREEN_H = 640, 480
 SAVER_CLASS = "WindowsScreenSaverClass"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"  # holds the DPI, "LogPixels"
 
 
 def pytest_addoption(parser):
@@ -72,11 +73,20 @@ class Desktop:
         with os.fdopen(read_fd) as f:
             number = f.readline().strip()
         self.env["DISPLAY"] = f":{number}"
+        self.start_server()
+        # A platform override or a DPI left behind by an interrupted run must not leak into
+        # this one; Wine takes the DPI at its start.
+        self.reg("delete", r"HKCU\Software\Wine\AppDefaults\velta2.scr", "/f")
+        if self.reg("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")[0] == 0:
+            self.start_server()
+
+    def start_server(self):
+        """(Re)starts the prefix's Wine server and its background services; settings that
+        Wine reads only at start-up, such as the DPI, take effect."""
         self.run_plain(["wineserver", "-k"])
+        self.run_plain(["wineserver", "-w"])
         self.run_plain(["wineserver", "-p"])
         self.wine(["cmd", "/c", "exit"], timeout=120)
-        # A platform override left behind by an interrupted run must not leak into this one.
-        self.reg("delete", r"HKCU\Software\Wine\AppDefaults\velta2.scr", "/f")
 
     def stop(self):
         self.run_plain(["wineserver", "-k"])

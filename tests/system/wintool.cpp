@@ -1,6 +1,7 @@
 // Windows-side helper for the system tests: looks up windows, hosts a preview window, posts
-// messages (also in storms), answers message boxes, and stores and reads registry values byte
-// for byte, printing what it finds as "key=value" words on one line per item.
+// messages (also in storms), answers message boxes, measures dialog layouts, and stores and
+// reads registry values byte for byte, printing what it finds as "key=value" words on one line
+// per item.
 #include <windows.h>
 #include <winternl.h>
 
@@ -221,6 +222,151 @@ int storm(const char* cls, const char* title, int seconds, int count, char** mes
     return 0;
 }
 
+// What the layout check needs of a DIALOG template: its size in dialog units and its font.
+struct DialogTemplate {
+    int cx, cy, points;
+    char face[LF_FACESIZE];
+};
+
+// False when the file has no such dialog or the dialog names no font.
+bool read_template(const char* path, int id, DialogTemplate& t) {
+    HMODULE file = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = file ? FindResourceA(file, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5)) : nullptr;
+    const WORD* p =
+        found ? static_cast<const WORD*>(LockResource(LoadResource(file, found))) : nullptr;
+    const DWORD style = p ? p[0] | DWORD(p[1]) << 16 : 0;
+    if (style & DS_SETFONT) {
+        t.cx = short(p[7]);
+        t.cy = short(p[8]);
+        p += 9;                                 // style, extended style, item count, x, y, cx, cy
+        for (int field = 0; field < 3; ++field) // menu, class and caption
+            if (*p == 0xFFFF)
+                p += 2;
+            else
+                while (*p++) {
+                }
+        t.points = *p++;
+        int n = 0;
+        while (*p && n + 1 < LF_FACESIZE)
+            t.face[n++] = char(*p++);
+        t.face[n] = '\0';
+    }
+    if (file)
+        FreeLibrary(file);
+    return style & DS_SETFONT;
+}
+
+// The room a control's caption takes when drawn as the control draws it: the text's extent,
+// wrapped at the control's width where the control wraps, plus a check box's square and gap
+// or a push button's frame. Controls without a caption need none, except a check box's square.
+SIZE caption_room(HDC dc, const char* cls, DWORD style, const char* text, int width, int dpi) {
+    SIZE room = {0, 0};
+    const int square = MulDiv(13, dpi, 96), gap = MulDiv(3, dpi, 96);
+    int side = 0, before = 0; // margin on each side; extra room in front of the text
+    UINT format = DT_CALCRECT | DT_EXPANDTABS;
+    if (_stricmp(cls, "Static") == 0) {
+        const DWORD type = style & SS_TYPEMASK;
+        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT)
+            return room;
+        format |= DT_WORDBREAK | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
+    } else if (_stricmp(cls, "Button") == 0) {
+        const DWORD type = style & BS_TYPEMASK;
+        const bool box = type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && type != BS_GROUPBOX &&
+                         !(style & BS_PUSHLIKE);
+        if (box && !*text) {
+            room.cx = room.cy = square;
+            return room;
+        }
+        if (box)
+            before = square + gap;
+        else
+            side = type == BS_GROUPBOX ? MulDiv(8, dpi, 96) : gap;
+        format |= (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
+    } else if (_stricmp(cls, "Edit") == 0) {
+        side = gap;
+        format |= DT_SINGLELINE | DT_NOPREFIX;
+    } else {
+        return room;
+    }
+    if (!*text)
+        return room;
+    RECT r = {0, 0, width - before - 2 * side, 0};
+    DrawTextA(dc, text, -1, &r, format);
+    room.cx = before + 2 * side + r.right;
+    room.cy = before && square > r.bottom ? square : r.bottom;
+    return room;
+}
+
+// One control of "layout": its window rect, client size and caption room in the dc's font.
+BOOL CALLBACK print_control_layout(HWND hwnd, LPARAM dc) {
+    char cls[128] = "", text[1024] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, &length);
+    const DWORD style = GetWindowLongA(hwnd, GWL_STYLE);
+    RECT r, client;
+    GetWindowRect(hwnd, &r);
+    GetClientRect(hwnd, &client);
+    const SIZE room = caption_room(reinterpret_cast<HDC>(dc), cls, style, text, client.right,
+                                   GetDpiForWindow(hwnd));
+    std::printf("id=%d class=\"%s\" style=%lu x=%ld y=%ld w=%ld h=%ld cw=%ld ch=%ld need_w=%ld "
+                "need_h=%ld\n",
+                GetDlgCtrlID(hwnd), cls, (unsigned long)style, r.left, r.top, r.right - r.left,
+                r.bottom - r.top, client.right, client.bottom, room.cx, room.cy);
+    return TRUE;
+}
+
+// Waits for the visible dialog of that caption and prints its layout: its DPI, window rect,
+// client rect and the work area of its monitor, the client size its template asks for with
+// the template's font at that DPI (which equals the real one when that font is the dialog's),
+// then one line per control with its window rect, client size and the room its caption needs
+// in that font (what the dialog manager gives every control). path and id name the file and
+// the template the dialog was made from.
+int layout(const char* caption, const char* path, int id, int seconds) {
+    const DWORD limit = seconds * 1000, start = GetTickCount();
+    HWND dlg = nullptr;
+    while (!((dlg = FindWindowA("#32770", caption)) && IsWindowVisible(dlg)) &&
+           GetTickCount() - start < limit)
+        Sleep(20);
+    DialogTemplate t;
+    if (!dlg || !read_template(path, id, t))
+        return 1;
+    const int dpi = GetDpiForWindow(dlg);
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(-MulDiv(t.points, dpi, 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, FF_DONTCARE, t.face);
+    HGDIOBJ old = SelectObject(dc, font);
+    // Dialog base units as the dialog manager takes them from its font.
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    SIZE letters;
+    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+    const int expectW = MulDiv(t.cx, (letters.cx / 26 + 1) / 2, 4);
+    const int expectH = MulDiv(t.cy, metrics.tmHeight, 8);
+    RECT w, c;
+    GetWindowRect(dlg, &w);
+    GetClientRect(dlg, &c);
+    MapWindowPoints(dlg, nullptr, reinterpret_cast<POINT*>(&c), 2);
+    MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
+    GetMonitorInfoA(MonitorFromWindow(dlg, MONITOR_DEFAULTTONEAREST), &monitor);
+    char used[LF_FACESIZE] = "";
+    GetTextFaceA(dc, sizeof used, used);
+    std::printf("hwnd=%llu dpi=%d x=%ld y=%ld w=%ld h=%ld cx=%ld cy=%ld cw=%ld ch=%ld expect_cw=%d "
+                "expect_ch=%d mx=%ld my=%ld mw=%ld mh=%ld face=\"%s\"\n",
+                (unsigned long long)(uintptr_t)dlg, dpi, w.left, w.top, w.right - w.left,
+                w.bottom - w.top, c.left, c.top, c.right - c.left, c.bottom - c.top, expectW,
+                expectH, monitor.rcWork.left, monitor.rcWork.top,
+                monitor.rcWork.right - monitor.rcWork.left,
+                monitor.rcWork.bottom - monitor.rcWork.top, used);
+    EnumChildWindows(dlg, print_control_layout, reinterpret_cast<LPARAM>(dc));
+    std::fflush(stdout);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return 0;
+}
+
 std::wstring widen(const char* text) {
     std::wstring wide;
     for (const char* c = text; *c; ++c)
@@ -342,6 +488,8 @@ int print_monitors() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Window places in real screen pixels at any DPI, as the saver, which is DPI-aware, sees them.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     if (argc >= 4 && std::strcmp(argv[1], "find") == 0) {
         HWND hwnd = FindWindowA(argv[2], argv[3]);
         if (!hwnd)
@@ -411,6 +559,8 @@ int main(int argc, char** argv) {
         return answer(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc >= 6 && std::strcmp(argv[1], "storm") == 0)
         return storm(argv[2], argv[3], std::atoi(argv[4]), argc - 5, argv + 5);
+    if (argc >= 5 && std::strcmp(argv[1], "layout") == 0)
+        return layout(argv[2], argv[3], std::atoi(argv[4]), argc >= 6 ? std::atoi(argv[5]) : 30);
     if (argc >= 3 && std::strcmp(argv[1], "regset") == 0)
         return set_values(argv[2], argc - 3, argv + 3);
     if (argc >= 3 && std::strcmp(argv[1], "regdump") == 0)
@@ -421,6 +571,7 @@ int main(int argc, char** argv) {
                          "describe FILE | cursor | "
                          "post HWND MSG WPARAM LPARAM [COUNT] | answer CAPTION ID SECONDS | "
                          "storm CLASS TITLE SECONDS MSG:WPARAM:LPARAM... | "
+                         "layout CAPTION FILE TEMPLATE [SECONDS] | "
                          "regset KEY (NAME TYPE HEX)... | regdump KEY\n");
     return 2;
 }

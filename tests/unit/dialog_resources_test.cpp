@@ -153,7 +153,7 @@ TEST(SettingsDialogTemplate, FrameCaptionAndFont) {
     EXPECT_EQ(d.caption, "Velta II Settings");
     EXPECT_EQ(d.cx, 488);
     EXPECT_EQ(d.cy, 286);
-    EXPECT_EQ(d.font, "MS Sans Serif");
+    EXPECT_EQ(d.font, "MS Shell Dlg");
     EXPECT_EQ(d.pointSize, 8);
     const DWORD wanted = DS_MODALFRAME | DS_3DLOOK | WS_POPUP | WS_VISIBLE | WS_CAPTION |
                          WS_SYSMENU | WS_MINIMIZEBOX;
@@ -168,7 +168,7 @@ TEST(SettingsDialogTemplate, ModuleControlsNamedAndPlacedInTwoColumns) {
         SCOPED_TRACE(k);
         const int row = (k - 1) % 10, column = (k - 1) / 10;
         const Control* box = by_id(d, IDC_ENABLE_BASE + k);
-        expect_control(box, "Button", 296 + 60 * column, 47 + 13 * row, 8, 8, BUTTON_TYPE,
+        expect_control(box, "Button", 296 + 60 * column, 47 + 13 * row, 9, 9, BUTTON_TYPE,
                        BS_AUTOCHECKBOX);
         EXPECT_EQ(box->text, "");
         const Control* button = by_id(d, IDC_PREVIEW_BASE + k);
@@ -208,6 +208,32 @@ TEST(SettingsDialogTemplate, ButtonsSecondsAndSound) {
     // OK is deliberately not the default button: Enter belongs to the preview.
     expect_control(by_id(d, IDOK), "Button", 383, 230, 90, 43, BUTTON_TYPE, BS_PUSHBUTTON);
     EXPECT_EQ(by_id(d, IDOK)->text, "OK");
+}
+
+// Windows takes the small icon at 16 to 32 pixels and the large one at 32 to 64 for scales of
+// 100 to 200 %; an image drawn at each of those sizes keeps it from scaling another one.
+TEST(IconResource, HoldsAnImageForEveryScaleUpTo200Percent) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(IDI_VELTA), MAKEINTRESOURCEA(14));
+    ASSERT_NE(res, nullptr); // RT_GROUP_ICON
+    const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(module, res)));
+    for (int size : {16, 20, 24, 32, 40, 48, 64}) {
+        const int id = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(dir), TRUE, size, size, 0);
+        HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3)); // RT_ICON
+        ASSERT_NE(image, nullptr) << size;
+        // Made at its own size (0 by 0), the image shows the size it was drawn at.
+        HICON icon =
+            CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(module, image))),
+                                     SizeofResource(module, image), TRUE, 0x30000, 0, 0, 0);
+        ICONINFO info = {};
+        BITMAP bitmap = {};
+        ASSERT_TRUE(icon && GetIconInfo(icon, &info)) << size;
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, size);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
 }
 
 TEST(VersionResource, CarriesTheBuildVersion) {

@@ -3,6 +3,7 @@
 // dialog 2003 and the handlers are called as the dialog procedure calls them.
 #include "settings/settings_dialog.h"
 
+#include "render/gl_context.h"
 #include "render/render_state.h"
 #include "resources/resource_ids.h"
 #include "settings/module_params.h"
@@ -166,4 +167,31 @@ TEST_F(SettingsDialogControls, SyncPreviewButtonsChecksOnlyTheModuleOnScreen) {
         for (int k = 1; k <= MODULE_COUNT; ++k)
             EXPECT_FALSE(checked(IDC_PREVIEW_BASE + k)) << outside << " " << k;
     }
+}
+
+// Windows rescales the dialog and its panel when it moves to a monitor of another DPI; the
+// preview's picture then follows the panel's new size, and only then is the projection set.
+TEST_F(SettingsDialogControls, PreviewViewportFollowsThePanelSize) {
+    HWND panel = GetDlgItem(dlg, IDC_PREVIEW_PANEL);
+    RECT before;
+    GetClientRect(panel, &before);
+    ASSERT_TRUE(create_gl_context(panel, 32));
+    GLint view[4];
+    follow_client_size();
+    glGetIntegerv(GL_VIEWPORT, view);
+    EXPECT_EQ(view[2], before.right);
+    EXPECT_EQ(view[3], before.bottom);
+    glViewport(0, 0, 5, 5); // stands for a projection nobody has reason to touch
+    follow_client_size();
+    glGetIntegerv(GL_VIEWPORT, view);
+    EXPECT_EQ(view[2], 5) << "the projection was set again for an unchanged panel";
+    SetWindowPos(panel, nullptr, 0, 0, before.right * 2, before.bottom * 2,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    follow_client_size();
+    glGetIntegerv(GL_VIEWPORT, view);
+    EXPECT_EQ(view[2], before.right * 2);
+    EXPECT_EQ(view[3], before.bottom * 2);
+    release_gl_context();
+    SetWindowPos(panel, nullptr, 0, 0, before.right, before.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
