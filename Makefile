@@ -1,5 +1,7 @@
 # Velta II developer entry points. `make run` shows the saver, `make test` runs every test.
+# build/ holds the Windows saver (cross-built), build-linux/ the Linux program (native).
 BUILD ?= build
+LINUX_BUILD ?= build-linux
 JOBS ?= 2
 
 .PHONY: all deps build run test unit bench dist fuzz format clean
@@ -12,17 +14,23 @@ deps:
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
-build: deps $(BUILD)/CMakeCache.txt
+$(LINUX_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(LINUX_BUILD)
+
+build: deps $(BUILD)/CMakeCache.txt $(LINUX_BUILD)/CMakeCache.txt
+	cmake --build $(LINUX_BUILD) -j$(JOBS)
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
 	BUILD=$(BUILD) tools/run_saver.sh
 
 test: build
+	cd $(LINUX_BUILD) && ctest --output-on-failure
 	cd $(BUILD) && ctest --output-on-failure
 
 # Unit tests only: quick iteration without the display-driven system tests.
 unit: build
+	cd $(LINUX_BUILD) && ctest -L unit --output-on-failure
 	cd $(BUILD) && ctest -L unit --output-on-failure
 
 bench: build
@@ -46,4 +54,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-fuzz dist
+	rm -rf $(BUILD) $(LINUX_BUILD) build-fuzz dist

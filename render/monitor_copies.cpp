@@ -1,7 +1,6 @@
 // Planning and drawing the copies of the primary monitor's picture on the other monitors.
 #include "render/monitor_copies.h"
 
-#include <windows.h>
 #include <GL/gl.h>
 
 #include <algorithm>

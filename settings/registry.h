@@ -3,6 +3,8 @@
 // settings. Main thread only. Every failure is silent and falls back to the built-in defaults.
 #pragma once
 
+#include "settings/stored_settings.h" // the read and write of the settings themselves
+
 #include <windows.h>
 
 #include <cstdint>
@@ -28,12 +30,7 @@ bool reg_write_dword(const char* name, int32_t value);
 // already selected: defaults, stored values, the import question (settings dialog only), the
 // write-back of every value, the first enabled module on screen, the random seed.
 void load_settings(HWND hwnd);
-// Reads modules 1..last from the selected key into g_Mods; what is missing comes from
-// g_ModDefaults.
-void read_module_values(int last);
 // Asks once per user, and only from the settings dialog, whether to take over the
 // predecessor's settings of modules 1..10 and its cycle time. Leaves the key that was selected
 // on entry selected again.
 void offer_migration(HWND hwnd);
-// Writes the twenty module records, the cycle time and the sound switch to the selected key.
-void save_settings();

@@ -13,6 +13,7 @@ imagemagick python3-pil python3-pytest
 pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
 googletest nsis apitrace
 clang libclang-rt-14-dev libvorbis-dev
+g++ pkg-config libx11-dev libgl-dev libglu1-mesa-dev libpulse-dev
 "
 
 missing=""

@@ -2,11 +2,10 @@
 #include "scenes/tga_decode.h"
 
 #include "alert_recorder.h"
+#include "resources/embedded.h"
 #include "resources/resource_ids.h"
 
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstring>
 #include <vector>
@@ -171,10 +170,10 @@ TEST(TgaDecode, UncompressedImagesDecodeToo) {
 }
 
 TEST(TgaDecode, EmbeddedGlyphImageIsFullSizeWithHardAlpha) {
-    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_GLYPH_IMAGE), "tga");
-    ASSERT_NE(found, nullptr);
-    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
-    const DWORD size = SizeofResource(nullptr, found);
+    const EmbeddedData found = find_embedded(EmbeddedKind::Image, nullptr, IDR_GLYPH_IMAGE);
+    ASSERT_NE(found.bytes, nullptr);
+    const auto* data = static_cast<const uint8_t*>(found.bytes);
+    const size_t size = found.size;
     EXPECT_EQ(data[2], 10); // run-length encoded
     EXPECT_EQ(data[17], 0x08);
     TextureImage slot = {};

@@ -1,0 +1,11 @@
+// The Linux program's alert: one line on standard error, since a screen-saver hack has no one
+// to click a box away.
+#include "host/alert.h"
+
+#include <cstdio>
+
+static void print_alert(const char* text, const char* caption, unsigned) {
+    std::fprintf(stderr, "velta2: %s: %s\n", caption, text);
+}
+
+AlertFn g_pfnAlert = print_alert;

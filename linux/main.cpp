@@ -1,0 +1,157 @@
+// Process entry of the Linux program: reads the options and the settings file, opens the window
+// and runs the shared frame step on it until a signal, Escape or the window's end.
+#include "linux/keys.h"
+#include "linux/options.h"
+#include "linux/pulse_voices.h"
+#include "linux/settings_file.h"
+#include "linux/x11_window.h"
+#include "render/frame_step.h"
+#include "render/gl_scene.h"
+#include "render/render_state.h"
+#include "settings/module_params.h"
+#include "settings/stored_settings.h"
+#include "settings/view_controls.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+static volatile std::sig_atomic_t g_nSignal; // SIGTERM or SIGINT arrived
+
+static void note_signal(int signal) {
+    g_nSignal = signal;
+}
+
+static void catch_signals() {
+    struct sigaction action = {};
+    action.sa_handler = note_signal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// What the file held for the settings that the command line decides, so that a run with other
+// options hands them back unchanged: the file keeps the steered views.
+struct FileChoices {
+    uint8_t active[MODULE_COUNT + 1];
+    int cycleTime;
+    bool sound;
+};
+
+static FileChoices apply_options(const Options& options) {
+    FileChoices held = {};
+    for (int k = 1; k <= MODULE_COUNT; ++k) {
+        held.active[k] = g_Mods[k].active;
+        g_Mods[k].active = options.modules[k] ? 1 : 0;
+    }
+    held.cycleTime = g_nCycleTime;
+    held.sound = g_bSound;
+    g_nCycleTime = options.cycleSeconds;
+    g_bSound = options.sound;
+    return held;
+}
+
+static void restore_file_choices(const FileChoices& held) {
+    for (int k = 1; k <= MODULE_COUNT; ++k)
+        g_Mods[k].active = held.active[k];
+    g_nCycleTime = held.cycleTime;
+    g_bSound = held.sound;
+}
+
+static void show_params() {
+    char text[500];
+    format_view_params(text, sizeof text);
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+// The window's events since the last frame.
+static void take_events(bool ownWindow) {
+    WindowEvent event;
+    while (next_window_event(&event)) {
+        if (event.type == WindowEvent::Resized) {
+            resize_gl_scene(event.width, event.height);
+        } else if (event.type == WindowEvent::Closed) {
+            g_bQuit = true;
+        } else if (event.type == WindowEvent::Key && ownWindow) {
+            const KeyMeaning meaning = key_meaning(event.key);
+            if (meaning.effect == KeyMeaning::Control)
+                apply_view_control(meaning.control);
+            else if (meaning.effect == KeyMeaning::ShowParams)
+                show_params();
+            else if (meaning.effect == KeyMeaning::Quit)
+                g_bQuit = true;
+        }
+    }
+}
+
+// One line a second with the frames drawn in it.
+static void report_fps(uint32_t& since, int& frames) {
+    ++frames;
+    const uint32_t now = g_pfnPacingClock();
+    if (now - since < 1000)
+        return;
+    std::printf("velta2: %.1f frames per second\n", frames * 1000.0 / (now - since));
+    std::fflush(stdout);
+    since = now;
+    frames = 0;
+}
+
+int main(int argc, char** argv) {
+    Options options;
+    char error[OPTION_ERROR_SIZE];
+    if (!parse_options(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), &options, error)) {
+        std::fprintf(stderr, "velta2: %s\n%s", error, USAGE);
+        return 1;
+    }
+    catch_signals();
+    const bool ownWindow = options.window == WindowKind::Own;
+    const std::string path = settings_file_path();
+    if (!path.empty())
+        load_settings_file(path);
+    read_settings();
+    const FileChoices held = apply_options(options);
+    start_with_first_module();
+
+    if (!open_gl_window(options.display, options.window, options.windowId))
+        return 1;
+    int width, height;
+    gl_window_size(&width, &height);
+    resize_gl_scene(width, height);
+    if (!init_gl_state()) {
+        close_gl_window();
+        return 1;
+    }
+    g_bSaverMode = true; // the modules cycle
+    g_bFullScreen = true;
+    g_dwCycleStart = g_pfnTickCount();
+    if (g_bSound) {
+        start_voices();
+        g_pfnPlayVoice = play_voice;
+        g_pfnStopVoices = stop_voices;
+        play_voice(0);
+    }
+
+    uint32_t fpsSince = g_pfnPacingClock();
+    int fpsFrames = 0;
+    while (!g_bQuit && !g_nSignal) {
+        take_events(ownWindow);
+        if (g_bQuit)
+            break;
+        frame_step();
+        if (options.fps)
+            report_fps(fpsSince, fpsFrames);
+    }
+
+    g_bQuit = true;
+    quit_voices();
+    close_gl_window();
+    if (ownWindow && !path.empty()) {
+        store_module_params(g_nModule); // the view the user steered to survives
+        restore_file_choices(held);
+        save_settings();
+        save_settings_file(path);
+    }
+    return 0;
+}

@@ -1,0 +1,33 @@
+// The Linux program's command line, in XScreenSaver's manner for hacks: where to draw, which
+// modules, how long each, sound, and the frame-rate report. Plain values only.
+#pragma once
+
+#include "linux/x11_window.h"
+#include "settings/module_params.h"
+
+constexpr int CYCLE_SECONDS_MIN = 1;
+constexpr int CYCLE_SECONDS_MAX = 9999;
+
+struct Options {
+    WindowKind window = WindowKind::Own;
+    Window windowId = 0;              // for WindowKind::Given
+    const char* display = nullptr;    // -display; null for $DISPLAY
+    bool modules[MODULE_COUNT + 1] = {}; // entry k: module k enabled; entry 0 unused
+    int cycleSeconds = 15;
+    bool sound = false;
+    bool fps = false;
+};
+
+constexpr int OPTION_ERROR_SIZE = 160;
+
+// Reads argv[1..argc-1]: -root, -window, -window-id ID (decimal or 0x hexadecimal), -display
+// NAME, -module N, -modules LIST ("1,3,5-7"), -cycle SECONDS, -sound, -no-sound, -fps; a
+// double dash works as well as a single one. Without a module option all twenty are enabled.
+// xscreensaverWindow is $XSCREENSAVER_WINDOW (or null): XScreenSaver's window, drawn into unless
+// -window or -window-id says otherwise. On a bad option or value, false with a one-line
+// message naming it in error.
+bool parse_options(int argc, const char* const* argv, const char* xscreensaverWindow,
+                   Options* options, char (&error)[OPTION_ERROR_SIZE]);
+
+// The usage text, one option per line.
+extern const char* const USAGE;

@@ -1,0 +1,165 @@
+// The X11 window and its GLX context, presenting frames and reading the window's events.
+#include "linux/x11_window.h"
+
+#include "scenes/draw_ops.h"
+
+#include <GL/glx.h>
+#include <X11/Xutil.h>
+
+#include <cstdio>
+
+constexpr int OWN_WINDOW_WIDTH = 800;
+constexpr int OWN_WINDOW_HEIGHT = 600;
+
+static Display* g_pDisplay;
+static Window g_Window;      // where the frames are drawn
+static bool g_bOwnWindow;    // made here, so destroyed here
+static GLXContext g_Context;
+static bool g_bDoubleBuffer; // else frames are drawn into the front buffer and flushed
+static Atom g_DeleteWindow;  // the window manager's close request
+static int g_nWidth, g_nHeight;
+static bool g_bXError;
+
+// A window id that names no window must end the program with a message, not with Xlib's.
+static int note_x_error(Display*, XErrorEvent*) {
+    g_bXError = true;
+    return 0;
+}
+
+static bool fail(const char* text) {
+    std::fprintf(stderr, "velta2: %s\n", text);
+    close_gl_window();
+    return false;
+}
+
+// The visual of a window someone else made: XScreenSaver has already chosen a GL visual for it.
+static XVisualInfo* visual_of(Window window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(g_pDisplay, window, &attributes) || g_bXError)
+        return nullptr;
+    g_nWidth = attributes.width;
+    g_nHeight = attributes.height;
+    XVisualInfo wanted = {};
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    return XGetVisualInfo(g_pDisplay, VisualIDMask, &wanted, &count);
+}
+
+static Window make_own_window(XVisualInfo* visual) {
+    const Window root = RootWindow(g_pDisplay, visual->screen);
+    XSetWindowAttributes attributes = {};
+    attributes.colormap = XCreateColormap(g_pDisplay, root, visual->visual, AllocNone);
+    attributes.background_pixel = BlackPixel(g_pDisplay, visual->screen);
+    attributes.border_pixel = 0;
+    g_nWidth = OWN_WINDOW_WIDTH;
+    g_nHeight = OWN_WINDOW_HEIGHT;
+    Window window = XCreateWindow(g_pDisplay, root, 0, 0, g_nWidth, g_nHeight, 0, visual->depth,
+                                  InputOutput, visual->visual,
+                                  CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+    XStoreName(g_pDisplay, window, "Velta II");
+    XClassHint hint = {const_cast<char*>("velta2"), const_cast<char*>("Velta2")};
+    XSetClassHint(g_pDisplay, window, &hint);
+    g_DeleteWindow = XInternAtom(g_pDisplay, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(g_pDisplay, window, &g_DeleteWindow, 1);
+    XSelectInput(g_pDisplay, window, KeyPressMask | StructureNotifyMask);
+    XMapRaised(g_pDisplay, window);
+    return window;
+}
+
+bool open_gl_window(const char* display, WindowKind kind, Window given) {
+    g_pDisplay = XOpenDisplay(display);
+    if (!g_pDisplay)
+        return fail("cannot open the display");
+    XSetErrorHandler(note_x_error);
+    XVisualInfo* visual = nullptr;
+    if (kind == WindowKind::Own) {
+        int wanted[] = {GLX_RGBA,     GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8, GLX_GREEN_SIZE, 8,
+                        GLX_BLUE_SIZE, 8,               GLX_DEPTH_SIZE, 16, None};
+        visual = glXChooseVisual(g_pDisplay, DefaultScreen(g_pDisplay), wanted);
+        if (!visual)
+            return fail("no double-buffered OpenGL visual on this display");
+        g_Window = make_own_window(visual);
+        g_bOwnWindow = true;
+    } else {
+        g_Window = kind == WindowKind::Root ? DefaultRootWindow(g_pDisplay) : given;
+        visual = visual_of(g_Window);
+        if (!visual)
+            return fail("the window to draw into does not exist");
+        // Its size changes and its end are all this program needs to hear of.
+        XSelectInput(g_pDisplay, g_Window, StructureNotifyMask);
+    }
+    int doubleBuffer = 0;
+    glXGetConfig(g_pDisplay, visual, GLX_DOUBLEBUFFER, &doubleBuffer);
+    g_bDoubleBuffer = doubleBuffer != 0;
+    g_Context = glXCreateContext(g_pDisplay, visual, nullptr, True);
+    XFree(visual);
+    if (!g_Context)
+        return fail("cannot create an OpenGL context for the window");
+    if (!glXMakeCurrent(g_pDisplay, g_Window, g_Context))
+        return fail("cannot use an OpenGL context in the window");
+    if (!g_bDoubleBuffer)
+        glDrawBuffer(GL_FRONT);
+    XSync(g_pDisplay, False);
+    if (g_bXError)
+        return fail("the window to draw into cannot take OpenGL");
+    return true;
+}
+
+void close_gl_window() {
+    if (!g_pDisplay)
+        return;
+    if (g_Context) {
+        glXMakeCurrent(g_pDisplay, None, nullptr);
+        glXDestroyContext(g_pDisplay, g_Context);
+        g_Context = nullptr;
+    }
+    if (g_bOwnWindow)
+        XDestroyWindow(g_pDisplay, g_Window);
+    g_bOwnWindow = false;
+    XCloseDisplay(g_pDisplay);
+    g_pDisplay = nullptr;
+}
+
+void gl_window_size(int* width, int* height) {
+    *width = g_nWidth;
+    *height = g_nHeight;
+}
+
+void present_frame() {
+    if (g_bDoubleBuffer)
+        glXSwapBuffers(g_pDisplay, g_Window);
+    else
+        glFlush();
+}
+
+bool next_window_event(WindowEvent* event) {
+    while (XPending(g_pDisplay)) {
+        XEvent e;
+        XNextEvent(g_pDisplay, &e);
+        switch (e.type) {
+        case ConfigureNotify:
+            if (e.xconfigure.window != g_Window ||
+                (e.xconfigure.width == g_nWidth && e.xconfigure.height == g_nHeight))
+                break;
+            g_nWidth = e.xconfigure.width;
+            g_nHeight = e.xconfigure.height;
+            *event = {WindowEvent::Resized, g_nWidth, g_nHeight, NoSymbol};
+            return true;
+        case KeyPress:
+            *event = {WindowEvent::Key, 0, 0, XLookupKeysym(&e.xkey, 0)};
+            return true;
+        case ClientMessage:
+            if (static_cast<Atom>(e.xclient.data.l[0]) != g_DeleteWindow)
+                break;
+            *event = {WindowEvent::Closed, 0, 0, NoSymbol};
+            return true;
+        case DestroyNotify:
+            if (e.xdestroywindow.window != g_Window)
+                break;
+            g_bOwnWindow = false; // gone already
+            *event = {WindowEvent::Closed, 0, 0, NoSymbol};
+            return true;
+        }
+    }
+    return false;
+}

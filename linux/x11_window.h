@@ -1,0 +1,34 @@
+// The Linux program's window: the X display, the window it draws in (its own, the root window
+// or a window it was given), the GLX context on it, and its events. Main thread only.
+#pragma once
+
+#include <X11/Xlib.h>
+
+enum class WindowKind {
+    Own,   // a resizable window of the program's own; keys steer the view
+    Root,  // the root window
+    Given, // a window made by someone else (XScreenSaver), by its id
+};
+
+// Opens the display (null: $DISPLAY) and the window, and makes an OpenGL context current on it:
+// on a window of someone else's in that window's own visual, on its own window in a double-
+// buffered RGBA visual with depth. Shows its own window. False after a one-line message on
+// standard error, with nothing left open.
+bool open_gl_window(const char* display, WindowKind kind, Window given);
+// Releases the context, destroys the program's own window and closes the display.
+void close_gl_window();
+// The drawing window's size in pixels.
+void gl_window_size(int* width, int* height);
+
+struct WindowEvent {
+    enum Type {
+        Resized, // the window has a new size: width, height
+        Key,     // a key pressed in the program's own window: key
+        Closed,  // the window was closed or destroyed
+    } type;
+    int width, height;
+    KeySym key;
+};
+
+// The next pending event the program acts on; false when none is pending. Never waits.
+bool next_window_event(WindowEvent* event);

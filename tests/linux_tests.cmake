@@ -1,0 +1,18 @@
+# Native tests: the shared code's unit tests that need no Windows API (GoogleTest from Debian's
+# googletest, run in seconds), and the Linux program's own.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+set(SHARED_UNIT_TESTS
+    drift_module_test.cpp fixed_ring_modules_test.cpp flip_module_test.cpp frame_step_test.cpp
+    grid_modules_test.cpp module_params_test.cpp monitor_copies_test.cpp music_stream_test.cpp
+    navigation_test.cpp orbit_modules_test.cpp registry_codec_test.cpp ring_modules_test.cpp
+    scene_frame_test.cpp spiral_modules_test.cpp tga_decode_test.cpp track_modules_test.cpp)
+list(TRANSFORM SHARED_UNIT_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/unit/)
+add_executable(native_unit_tests ${SHARED_UNIT_TESTS} unit/alert_recorder.cpp
+    unit/draw_recorder.cpp unit/scene_test_support.cpp)
+target_link_libraries(native_unit_tests PRIVATE velta_linux_core GTest::gtest_main)
+target_compile_options(native_unit_tests PRIVATE -Wall -Wextra)
+add_test(NAME native_unit_tests COMMAND native_unit_tests)
+set_tests_properties(native_unit_tests PROPERTIES LABELS unit TIMEOUT 120)
