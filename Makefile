@@ -39,6 +39,7 @@ bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/music_bench.py
 	BUILD=$(BUILD) /usr/bin/python3 tools/cpu_bench.py
 	BUILD=$(BUILD) /usr/bin/python3 tools/desktop_bench.py
+	BUILD=$(BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_bench.py
 
 # The saver and its installer, ready to hand out.
 dist: build

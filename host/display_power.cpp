@@ -28,7 +28,8 @@ void register_display_power(HWND hwnd) {
 void unregister_display_power() {
     if (!g_hPowerNotify)
         return;
-    if (auto unregisterFn = user32_function<UnregisterPowerFn>("UnregisterPowerSettingNotification"))
+    if (auto unregisterFn =
+            user32_function<UnregisterPowerFn>("UnregisterPowerSettingNotification"))
         unregisterFn(g_hPowerNotify);
     g_hPowerNotify = nullptr;
 }

@@ -114,8 +114,8 @@ int run_saver_window(HWND host) {
 
     int result = -1;
     if (RegisterClassA(&wc))
-        g_hSaverWnd = CreateWindowExA(exStyle, SAVER_CLASS_NAME, title, style, x, y, width,
-                                      height, host, nullptr, g_hInst, nullptr);
+        g_hSaverWnd = CreateWindowExA(exStyle, SAVER_CLASS_NAME, title, style, x, y, width, height,
+                                      host, nullptr, g_hInst, nullptr);
     if (g_hSaverWnd) {
         if (!g_bPreview)
             SetForegroundWindow(g_hSaverWnd);

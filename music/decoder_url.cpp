@@ -5,8 +5,8 @@
 #include "resources/embedded.h"
 
 static bool open_resource(Decoder* dec, const PlayerUrl& url) {
-    const EmbeddedData found = find_embedded(
-        EmbeddedKind::Tune, url.kind == URL_RESOURCE_ID ? nullptr : url.name, url.id);
+    const EmbeddedData found =
+        find_embedded(EmbeddedKind::Tune, url.kind == URL_RESOURCE_ID ? nullptr : url.name, url.id);
     if (!found.bytes || found.size == 0 || found.size > UINT32_MAX)
         return false;
     return decoder_open_bytes(dec, found.bytes, static_cast<uint32_t>(found.size));

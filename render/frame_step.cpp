@@ -13,7 +13,7 @@ void (*g_pfnPlayVoice)(int player);
 void (*g_pfnStopVoices)();
 void (*g_pfnShowModule)(int module);
 
-static bool g_bVoiceTickSet;   // the first frame takes the voice clock's starting tick
+static bool g_bVoiceTickSet;     // the first frame takes the voice clock's starting tick
 static uint32_t g_dwAsleepSince; // tick count at which the display went off
 
 void sleep_frames(uint32_t now) {

@@ -21,8 +21,8 @@ extern void (*g_pfnSleep)(uint32_t ms);
 
 // What the frame step asks of the program around it; the saver window, the settings dialog or
 // the Linux program sets them before its first frame. A null entry does nothing.
-extern void (*g_pfnPlayVoice)(int player); // a new copy of the tune on player 0..2
-extern void (*g_pfnStopVoices)();          // every voice silent at once
+extern void (*g_pfnPlayVoice)(int player);  // a new copy of the tune on player 0..2
+extern void (*g_pfnStopVoices)();           // every voice silent at once
 extern void (*g_pfnShowModule)(int module); // the settings preview's buttons follow the module
 
 void frame_step();

@@ -24,7 +24,7 @@ struct MonitorCopy {
 struct MonitorLayout {
     int width, height; // the window's
     GlRect primary;    // where the module is drawn
-    int copyCount;  // 0 on a single monitor: nothing is copied
+    int copyCount;     // 0 on a single monitor: nothing is copied
     MonitorCopy copies[MAX_MONITOR_COPIES];
 };
 

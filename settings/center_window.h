@@ -1,5 +1,5 @@
-// Centring a dialog on the primary monitor (the whole desktop on a single monitor): shared by the settings dialog, the Control Menu and the
-// About box.
+// Centring a dialog on the primary monitor (the whole desktop on a single monitor): shared by the
+// settings dialog, the Control Menu and the About box.
 #pragma once
 
 #include <windows.h>

@@ -70,8 +70,7 @@ void read_settings() {
     if (read_stored_value(MODULE_SETTINGS_MARK, REG_MISSING) != REG_MISSING)
         read_module_values(MODULE_COUNT);
     g_bSound = switch_from_stored(read_stored_value(ENABLE_SOUND_VALUE, 0));
-    g_nCycleTime =
-        cycle_time_from_stored(read_stored_value(CYCLE_TIME_VALUE, DEFAULT_CYCLE_TIME));
+    g_nCycleTime = cycle_time_from_stored(read_stored_value(CYCLE_TIME_VALUE, DEFAULT_CYCLE_TIME));
 }
 
 void save_settings() {

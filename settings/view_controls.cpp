@@ -117,4 +117,3 @@ void apply_view_control(ViewControl control) {
         break;
     }
 }
-

@@ -5,9 +5,9 @@
 #include <cstddef>
 
 enum class ViewControl {
-    ZoomOut,        // Page Up
-    ZoomIn,         // Page Down
-    PanUp,          // arrows
+    ZoomOut, // Page Up
+    ZoomIn,  // Page Down
+    PanUp,   // arrows
     PanDown,
     PanLeft,
     PanRight,

@@ -91,8 +91,8 @@ int host(int width, int height, int seconds, int x = 10, int y = 10) {
     wc.lpszClassName = "VeltaTestHost";
     RegisterClassA(&wc);
     HWND hwnd =
-        CreateWindowExA(0, wc.lpszClassName, "Velta Test Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                        x, y, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+        CreateWindowExA(0, wc.lpszClassName, "Velta Test Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x,
+                        y, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     RECT client;
     GetClientRect(hwnd, &client);
     std::printf("hwnd=%llu cw=%ld ch=%ld\n", (unsigned long long)(uintptr_t)hwnd, client.right,
@@ -468,11 +468,10 @@ int send_display_state(HWND hwnd, DWORD state) {
     std::memcpy(setting->Data, &state, sizeof state);
     void* remote = VirtualAllocEx(process, nullptr, sizeof block, MEM_COMMIT, PAGE_READWRITE);
     DWORD_PTR answer = 0;
-    const bool sent = remote &&
-                      WriteProcessMemory(process, remote, block, sizeof block, nullptr) &&
-                      SendMessageTimeoutA(hwnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
-                                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
-                                          5000, &answer);
+    const bool sent =
+        remote && WriteProcessMemory(process, remote, block, sizeof block, nullptr) &&
+        SendMessageTimeoutA(hwnd, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &answer);
     CloseHandle(process); // the block stays: the saver may still be reading it
     return sent ? 0 : 1;
 }
@@ -515,8 +514,8 @@ int main(int argc, char** argv) {
         return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
     }
     if (argc >= 7 && std::strcmp(argv[1], "host") == 0)
-        return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
-                    std::atoi(argv[5]), std::atoi(argv[6]));
+        return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                    std::atoi(argv[6]));
     if (argc >= 5 && std::strcmp(argv[1], "host") == 0)
         return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc >= 4 && std::strcmp(argv[1], "at") == 0) {

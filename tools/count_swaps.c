@@ -1,0 +1,44 @@
+/* Counts a program's presented frames for the processor-use benchmark: wraps its buffer swaps,
+ * and writes the count and the time of the first one (CLOCK_MONOTONIC, ns) to the file named by
+ * VELTA_SWAP_LOG on every frame. Loaded with LD_PRELOAD; never part of the product. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+
+typedef void (*GlxSwapFn)(void *display, unsigned long drawable);
+typedef unsigned (*EglSwapFn)(void *display, void *surface);
+
+static void count_frame(void) {
+    static unsigned long frames;
+    static long long first;
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (frames++ == 0)
+        first = now.tv_sec * 1000000000LL + now.tv_nsec;
+    const char *path = getenv("VELTA_SWAP_LOG");
+    FILE *f = path ? fopen(path, "w") : NULL;
+    if (f) {
+        fprintf(f, "%lu %lld\n", frames, first);
+        fclose(f);
+    }
+}
+
+/* GLX programs present with glXSwapBuffers, XScreenSaver 6's hacks with eglSwapBuffers. */
+void glXSwapBuffers(void *display, unsigned long drawable) {
+    static GlxSwapFn real;
+    if (!real)
+        real = (GlxSwapFn)dlsym(RTLD_NEXT, "glXSwapBuffers");
+    real(display, drawable);
+    count_frame();
+}
+
+unsigned eglSwapBuffers(void *display, void *surface) {
+    static EglSwapFn real;
+    if (!real)
+        real = (EglSwapFn)dlsym(RTLD_NEXT, "eglSwapBuffers");
+    const unsigned result = real(display, surface);
+    count_frame();
+    return result;
+}
