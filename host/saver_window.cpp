@@ -18,7 +18,6 @@
 #include "settings/view_keys.h"
 
 #include <cstdlib>
-#include <utility>
 #include <vector>
 
 HWND g_hSaverWnd;
@@ -201,14 +200,21 @@ static bool is_full_screen(HWND hwnd) {
     return width == desktop.right - desktop.left || width == GetSystemMetrics(SM_CXVIRTUALSCREEN);
 }
 
+// The monitors as the system lists them, and which of them is the primary one.
+struct Monitors {
+    std::vector<ScreenRect> rects;
+    int primary = 0;
+};
+
 static BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
-    auto* list = reinterpret_cast<std::vector<std::pair<ScreenRect, bool>>*>(found);
+    auto* monitors = reinterpret_cast<Monitors*>(found);
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     if (GetMonitorInfoA(monitor, &info)) {
+        if (info.dwFlags & MONITORINFOF_PRIMARY)
+            monitors->primary = static_cast<int>(monitors->rects.size());
         const RECT& r = info.rcMonitor;
-        list->push_back({{r.left, r.top, r.right - r.left, r.bottom - r.top},
-                         (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+        monitors->rects.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
     }
     return TRUE;
 }
@@ -216,22 +222,15 @@ static BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM found) {
 // On several monitors the module is drawn on the primary one, exactly as on a single monitor of
 // that size, and copied onto the others.
 static void spread_over_monitors(HWND hwnd) {
-    std::vector<std::pair<ScreenRect, bool>> found;
-    EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&found));
-    if (found.size() < 2)
+    Monitors monitors;
+    EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.rects.size() < 2)
         return;
-    std::vector<ScreenRect> monitors;
-    int primary = 0;
-    for (const auto& [rect, isPrimary] : found) {
-        if (isPrimary)
-            primary = static_cast<int>(monitors.size());
-        monitors.push_back(rect);
-    }
     RECT window;
     GetWindowRect(hwnd, &window);
     g_MonitorLayout = plan_monitor_layout(
         {window.left, window.top, window.right - window.left, window.bottom - window.top},
-        monitors.data(), static_cast<int>(monitors.size()), primary);
+        monitors.rects.data(), static_cast<int>(monitors.rects.size()), monitors.primary);
     const GlRect& p = g_MonitorLayout.primary;
     resize_gl_scene(p.w, p.h, p.x, p.y);
 }
