@@ -16,3 +16,13 @@ target_link_libraries(native_unit_tests PRIVATE velta_linux_core GTest::gtest_ma
 target_compile_options(native_unit_tests PRIVATE -Wall -Wextra)
 add_test(NAME native_unit_tests COMMAND native_unit_tests)
 set_tests_properties(native_unit_tests PROPERTIES LABELS unit TIMEOUT 120)
+
+# The Linux program's options and XScreenSaver's settings description of them: the command
+# lines the description yields, read by the program's parser, and the description as XML.
+target_sources(native_unit_tests PRIVATE unit/hack_options_test.cpp)
+set_property(SOURCE unit/hack_options_test.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+    VELTA_SETTINGS_DESCRIPTION="${CMAKE_SOURCE_DIR}/linux/velta2.xml")
+add_test(NAME settings_description_xml COMMAND /usr/bin/python3 -c
+    "import sys, xml.etree.ElementTree as x; r = x.parse(sys.argv[1]).getroot(); sys.exit(r.tag != 'screensaver' or r.get('name') != 'velta2')"
+    ${CMAKE_SOURCE_DIR}/linux/velta2.xml)
+set_tests_properties(settings_description_xml PROPERTIES LABELS unit)
