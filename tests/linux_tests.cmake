@@ -27,9 +27,9 @@ add_test(NAME settings_description_xml COMMAND /usr/bin/python3 -c
     ${CMAKE_SOURCE_DIR}/linux/velta2.xml)
 set_tests_properties(settings_description_xml PROPERTIES LABELS unit)
 
-# The Debian package of the installed program. --noconftest:
+# The Debian package, and XScreenSaver's daemon running the installed program. --noconftest:
 # each file brings what it needs (tests/linux/hack_display.py) and takes no command-line options.
-foreach(name debian_package)
+foreach(name xscreensaver debian_package)
     add_test(NAME linux_${name} COMMAND /usr/bin/python3 -m pytest -q -p no:cacheprovider
         --noconftest ${CMAKE_CURRENT_SOURCE_DIR}/linux/test_${name}.py)
     set_tests_properties(linux_${name} PROPERTIES LABELS system TIMEOUT 300
