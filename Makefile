@@ -46,7 +46,7 @@ dist: build
 	cp $(BUILD)/velta2.scr $(BUILD)/velta2-setup.exe dist/
 	@echo "dist/velta2.scr dist/velta2-setup.exe"
 
-# The Debian package of the Linux program, dist/velta2_VERSION_ARCH.deb; needs only the Linux build.
+# The Linux program's Debian package, dist/velta2_VERSION_ARCH.deb, from the Linux build alone.
 deb: deps $(LINUX_BUILD)/CMakeCache.txt
 	cmake --build $(LINUX_BUILD) -j$(JOBS)
 	rm -f $(LINUX_BUILD)/velta2_*.deb dist/velta2_*.deb

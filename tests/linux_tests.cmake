@@ -22,8 +22,10 @@ set_tests_properties(native_unit_tests PROPERTIES LABELS unit TIMEOUT 120)
 target_sources(native_unit_tests PRIVATE unit/hack_options_test.cpp)
 set_property(SOURCE unit/hack_options_test.cpp APPEND PROPERTY COMPILE_DEFINITIONS
     VELTA_SETTINGS_DESCRIPTION="${CMAKE_SOURCE_DIR}/linux/velta2.xml")
-add_test(NAME settings_description_xml COMMAND /usr/bin/python3 -c
-    "import sys, xml.etree.ElementTree as x; r = x.parse(sys.argv[1]).getroot(); sys.exit(r.tag != 'screensaver' or r.get('name') != 'velta2')"
+add_test(NAME settings_description_xml COMMAND /usr/bin/python3 -c "
+import sys, xml.etree.ElementTree as xml
+root = xml.parse(sys.argv[1]).getroot()
+sys.exit(root.tag != 'screensaver' or root.get('name') != 'velta2')"
     ${CMAKE_SOURCE_DIR}/linux/velta2.xml)
 set_tests_properties(settings_description_xml PROPERTIES LABELS unit)
 

@@ -6,7 +6,7 @@
 #include "linux/options.h"
 
 #include <fstream>
-#include <map>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -14,85 +14,33 @@
 
 namespace {
 
+constexpr unsigned ALL_MODULES = (1u << (MODULE_COUNT + 1)) - 2; // bit k: module k
+
 struct Parsed {
-    bool ok;
     Options options;
-    std::string error;
+    std::string error; // empty when the line parsed
+    unsigned shown;    // the modules shown, bit k for module k
 };
 
-Parsed parse(std::vector<std::string> args, const char* xscreensaverWindow = nullptr) {
-    args.insert(args.begin(), "velta2");
+Parsed parse(const std::string& line, const char* xscreensaverWindow = nullptr) {
+    std::istringstream in("velta2 " + line);
+    const std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
     std::vector<const char*> argv;
-    for (const auto& arg : args)
-        argv.push_back(arg.c_str());
-    Parsed p;
+    for (const auto& word : words)
+        argv.push_back(word.c_str());
+    Parsed p{};
     char error[OPTION_ERROR_SIZE] = "";
-    p.ok = parse_options(static_cast<int>(argv.size()), argv.data(), xscreensaverWindow, &p.options,
-                         error);
-    p.error = error;
+    if (!parse_options(int(argv.size()), argv.data(), xscreensaverWindow, &p.options, error))
+        p.error = error[0] ? error : "refused without a message";
+    for (int k = 1; k <= MODULE_COUNT; ++k)
+        p.shown |= p.options.modules[k] ? 1u << k : 0;
     return p;
 }
 
-std::vector<int> shown(const Options& options) {
-    std::vector<int> modules;
-    for (int k = 1; k <= MODULE_COUNT; ++k)
-        if (options.modules[k])
-            modules.push_back(k);
-    return modules;
-}
-
-std::vector<int> all_but(int left) {
-    std::vector<int> modules;
-    for (int k = 1; k <= MODULE_COUNT; ++k)
-        if (k != left)
-            modules.push_back(k);
-    return modules;
-}
-
-std::vector<std::string> words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> result;
-    for (std::string word; in >> word;)
-        result.push_back(word);
-    return result;
-}
-
-void append(std::vector<std::string>& args, const std::string& text) {
-    for (auto& word : words(text))
-        args.push_back(word);
-}
-
-// One element of the description: its name and attributes.
-struct Element {
-    std::string tag;
-    std::map<std::string, std::string> attributes;
-};
-
-// The elements of the description that give the command line its words, in file order.
-std::vector<Element> description_elements() {
-    std::ifstream file(VELTA_SETTINGS_DESCRIPTION);
-    std::stringstream text;
-    text << file.rdbuf();
-    const std::string xml = text.str();
-    const std::regex element("<(command|boolean|number|option)\\s([^>]*)/>");
-    const std::regex attribute("([\\w-]+)=\"([^\"]*)\"");
-    std::vector<Element> elements;
-    for (std::sregex_iterator e(xml.begin(), xml.end(), element), end; e != end; ++e) {
-        Element found{(*e)[1], {}};
-        const std::string body = (*e)[2];
-        for (std::sregex_iterator a(body.begin(), body.end(), attribute); a != end; ++a)
-            found.attributes[(*a)[1]] = (*a)[2];
-        elements.push_back(found);
-    }
-    return elements;
-}
-
-std::vector<std::string> command_words(const std::vector<Element>& elements) {
-    std::vector<std::string> args;
-    for (const auto& e : elements)
-        if (e.tag == "command")
-            append(args, e.attributes.at("arg"));
-    return args;
+std::string attribute(const std::string& element, const char* name) {
+    std::smatch m;
+    std::regex_search(element, m, std::regex(std::string(name) + "=\"([^\"]*)\""));
+    return m[1];
 }
 
 std::string with_value(std::string arg, const std::string& value) {
@@ -102,114 +50,58 @@ std::string with_value(std::string arg, const std::string& value) {
 } // namespace
 
 TEST(ModuleOptions, NoNameLeavesOutThatModuleWhateverTheOrder) {
-    Parsed p = parse({"-no-dorje-drak"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(shown(p.options), all_but(13));
-
-    p = parse({"--no-shechen", "-modules", "1-3", "--no-gelug"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(shown(p.options), (std::vector<int>{2, 3}));
-
-    // Every module left out is the black screen of a saver with every module unticked.
-    p = parse({"-module", "13", "-no-dorje-drak"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_TRUE(shown(p.options).empty());
-
-    p = parse({"-sound", "-no-sound"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_FALSE(p.options.sound);
-    EXPECT_EQ(shown(p.options).size(), size_t(MODULE_COUNT));
-
-    for (const char* bad :
-         {"-no-dorje", "-no-dorje-drakk", "-no-Shechen", "-no-", "-no-dorje drak"}) {
-        p = parse({bad});
-        EXPECT_FALSE(p.ok) << bad;
-        EXPECT_EQ(p.error, std::string("unknown option ") + bad);
-    }
+    EXPECT_EQ(parse("-no-dorje-drak").shown, ALL_MODULES & ~(1u << 13));
+    EXPECT_EQ(parse("--no-shechen -modules 1-3 --no-gelug").shown, 1u << 2 | 1u << 3);
+    // All left out is the black screen of a saver with every module unticked.
+    const Parsed none = parse("-module 13 -no-dorje-drak");
+    EXPECT_EQ(none.error, "");
+    EXPECT_EQ(none.shown, 0u);
+    EXPECT_EQ(parse("-sound -no-sound").shown, ALL_MODULES);
+    for (const char* bad : {"-no-dorje", "-no-dorje-drakk", "-no-Shechen", "-no-"})
+        EXPECT_EQ(parse(bad).error, std::string("unknown option ") + bad);
 }
 
-// XScreenSaver's settings dialog previews a hack by adding --window-id to its --root line.
-TEST(ModuleOptions, WindowIdAfterRootDrawsIntoThatWindow) {
-    const Parsed p = parse({"--root", "--no-sera", "--window-id", "0x2a"}, "0x99");
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(p.options.window, WindowKind::Given);
-    EXPECT_EQ(p.options.windowId, Window(0x2a));
-}
-
-TEST(SettingsDescription, EachModuleBoxLeavesOutItsOwnModule) {
-    const auto elements = description_elements();
-    const auto command = command_words(elements);
-    ASSERT_EQ(command, std::vector<std::string>{"--root"});
-    std::vector<std::string> labels;
-    for (const auto& e : elements) {
-        if (e.tag != "boolean" || !e.attributes.count("arg-unset"))
-            continue;
-        const std::string& label = e.attributes.at("_label");
-        labels.push_back(label);
-        auto args = command;
-        append(args, e.attributes.at("arg-unset"));
-        const Parsed p = parse(args);
-        ASSERT_TRUE(p.ok) << label << ": " << p.error;
-        EXPECT_EQ(shown(p.options), all_but(static_cast<int>(labels.size()))) << label;
-    }
-    std::vector<std::string> names;
-    for (int k = 1; k <= MODULE_COUNT; ++k)
-        names.push_back(module_name(k));
-    EXPECT_EQ(labels, names);
-}
-
-// The dialog leaves out the words of a widget at its default: the defaults must be the
-// program's, and every other value must parse to itself.
-TEST(SettingsDescription, CycleAndSoundMatchTheProgram) {
-    const auto elements = description_elements();
-    const Options defaults;
-    int numbers = 0, switches = 0;
-    for (const auto& e : elements) {
-        const auto& at = e.attributes;
-        if (e.tag == "number") {
-            ++numbers;
-            EXPECT_EQ(at.at("arg"), "--cycle %");
-            EXPECT_EQ(std::stoi(at.at("low")), CYCLE_SECONDS_MIN);
-            EXPECT_EQ(std::stoi(at.at("high")), CYCLE_SECONDS_MAX);
-            EXPECT_EQ(std::stoi(at.at("default")), defaults.cycleSeconds);
-            for (const char* key : {"low", "default", "high"}) {
-                auto args = command_words(elements);
-                append(args, with_value(at.at("arg"), at.at(key)));
-                const Parsed p = parse(args);
-                ASSERT_TRUE(p.ok) << key << ": " << p.error;
-                EXPECT_EQ(p.options.cycleSeconds, std::stoi(at.at(key)));
-            }
-        } else if (e.tag == "boolean" && at.count("arg-set")) {
-            ++switches;
-            EXPECT_FALSE(defaults.sound); // a box with arg-set starts unticked
-            auto args = command_words(elements);
-            append(args, at.at("arg-set"));
-            const Parsed p = parse(args);
-            ASSERT_TRUE(p.ok) << p.error;
-            EXPECT_TRUE(p.options.sound);
-        } else if (e.tag == "option") {
-            ADD_FAILURE() << "a choice list the program does not read";
+// Each widget at each of its values gives words the program reads as meant; the dialog leaves
+// out the words of a widget at its default, so the defaults must be the program's.
+TEST(SettingsDescription, EveryWidgetMeansToTheProgramWhatItSays) {
+    std::ifstream file(VELTA_SETTINGS_DESCRIPTION);
+    const std::string xml{std::istreambuf_iterator<char>(file), {}};
+    const std::regex element("<(command|boolean|number|option)\\s[^>]*/>");
+    std::string command, everything;
+    int module = 0, widgets = 0;
+    for (std::sregex_iterator e(xml.begin(), xml.end(), element), end; e != end; ++e, ++widgets) {
+        const std::string text = e->str(), tag = (*e)[1];
+        const std::string set = attribute(text, "arg-set"), unset = attribute(text, "arg-unset");
+        if (tag == "command") {
+            command = attribute(text, "arg");
+            EXPECT_EQ(command, "--root");
+        } else if (tag == "boolean" && !unset.empty()) {
+            EXPECT_EQ(attribute(text, "_label"), module_name(++module));
+            EXPECT_EQ(parse(command + " " + unset).shown, ALL_MODULES & ~(1u << module)) << unset;
+            everything += " " + unset;
+        } else if (tag == "boolean" && set == "--sound") {
+            EXPECT_FALSE(Options().sound);
+            EXPECT_TRUE(parse(command + " " + set).options.sound);
+            everything += " " + set;
+        } else if (tag == "number") {
+            const std::string arg = attribute(text, "arg");
+            EXPECT_EQ(arg, "--cycle %");
+            EXPECT_EQ(attribute(text, "default"), std::to_string(Options().cycleSeconds));
+            EXPECT_EQ(attribute(text, "low"), std::to_string(CYCLE_SECONDS_MIN));
+            EXPECT_EQ(attribute(text, "high"), std::to_string(CYCLE_SECONDS_MAX));
+            for (int seconds : {CYCLE_SECONDS_MIN, CYCLE_SECONDS_MAX})
+                EXPECT_EQ(parse(with_value(arg, std::to_string(seconds))).options.cycleSeconds,
+                          seconds);
+            everything += " " + with_value(arg, "9999");
+        } else {
+            ADD_FAILURE() << "a widget the program has no option for: " << text;
         }
     }
-    EXPECT_EQ(numbers, 1);
-    EXPECT_EQ(switches, 1);
-}
-
-TEST(SettingsDescription, EveryWidgetChangedAtOnceParses) {
-    const auto elements = description_elements();
-    auto args = command_words(elements);
-    for (const auto& e : elements) {
-        const auto& at = e.attributes;
-        if (e.tag == "boolean")
-            append(args, at.count("arg-set") ? at.at("arg-set") : at.at("arg-unset"));
-        else if (e.tag == "number")
-            append(args, with_value(at.at("arg"), at.at("high")));
-    }
-    const Parsed p = parse(args, "0x5a");
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_TRUE(shown(p.options).empty());
-    EXPECT_TRUE(p.options.sound);
-    EXPECT_EQ(p.options.cycleSeconds, CYCLE_SECONDS_MAX);
-    EXPECT_EQ(p.options.window, WindowKind::Given);
-    EXPECT_EQ(p.options.windowId, Window(0x5a));
+    EXPECT_EQ(module, MODULE_COUNT);
+    EXPECT_EQ(widgets, 1 + MODULE_COUNT + 2);
+    // As XScreenSaver runs it: every box flipped, in its window.
+    const Parsed all = parse(command + everything, "0x5a");
+    EXPECT_EQ(all.error, "");
+    EXPECT_EQ(all.options.windowId, Window(0x5a));
+    EXPECT_TRUE(all.options.sound);
 }
