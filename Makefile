@@ -4,7 +4,7 @@ BUILD ?= build
 LINUX_BUILD ?= build-linux
 JOBS ?= 2
 
-.PHONY: all deps build run test unit bench dist fuzz format clean
+.PHONY: all deps build run test unit bench dist deb fuzz format clean
 
 all: build
 
@@ -46,6 +46,15 @@ dist: build
 	mkdir -p dist
 	cp $(BUILD)/velta2.scr $(BUILD)/velta2-setup.exe dist/
 	@echo "dist/velta2.scr dist/velta2-setup.exe"
+
+# The Linux program's Debian package, dist/velta2_VERSION_ARCH.deb, from the Linux build alone.
+deb: deps $(LINUX_BUILD)/CMakeCache.txt
+	cmake --build $(LINUX_BUILD) -j$(JOBS)
+	rm -f $(LINUX_BUILD)/velta2_*.deb dist/velta2_*.deb
+	cd $(LINUX_BUILD) && cpack -G DEB
+	mkdir -p dist
+	cp $(LINUX_BUILD)/velta2_*.deb dist/
+	@ls dist/velta2_*.deb
 
 # Fuzzes the decoders natively with sanitizers for a bounded time (FUZZ_SECONDS each).
 fuzz: deps

@@ -1,6 +1,7 @@
 // Parsing the Linux program's command line.
 #include "linux/options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -8,12 +9,15 @@
 
 const char* const USAGE =
     "usage: velta2 [-root | -window | -window-id ID] [-display NAME]\n"
-    "              [-module N | -modules LIST] [-cycle SECONDS] [-sound | -no-sound] [-fps]\n"
+    "              [-module N | -modules LIST] [-no-NAME ...] [-cycle SECONDS]\n"
+    "              [-sound | -no-sound] [-fps]\n"
     "  -root            draw on the root window\n"
     "  -window          draw in a window of its own (the default)\n"
     "  -window-id ID    draw into the window ID (decimal or 0x hexadecimal)\n"
     "  -module N        show only module N (1 to 20)\n"
     "  -modules LIST    show the modules listed, such as 1,3,5-7 (default: all twenty)\n"
+    "  -no-NAME         leave out module NAME, in lower case with - for a space: -no-shechen,\n"
+    "                   -no-dorje-drak; any number of them, also with -module or -modules\n"
     "  -cycle SECONDS   seconds each module is shown (1 to 9999, default 15)\n"
     "  -sound           play the tune; -no-sound keeps quiet (the default)\n"
     "  -fps             print the frames drawn each second\n";
@@ -75,12 +79,29 @@ bool read_module_list(const char* text, bool (&modules)[MODULE_COUNT + 1]) {
     return any;
 }
 
+// The module that "-no-NAME" leaves out, from the NAME part: its name in lower case with a dash
+// for each space ("dorje-drak"); 0 for none.
+int module_of_option_name(const char* text) {
+    for (int k = 1; k <= MODULE_COUNT; ++k) {
+        const char* name = module_name(k);
+        size_t i = 0;
+        while (name[i] && text[i] &&
+               (name[i] == ' ' ? text[i] == '-'
+                               : std::tolower(static_cast<unsigned char>(name[i])) == text[i]))
+            ++i;
+        if (!name[i] && !text[i])
+            return k;
+    }
+    return 0;
+}
+
 } // namespace
 
 bool parse_options(int argc, const char* const* argv, const char* xscreensaverWindow,
                    Options* options, char (&error)[OPTION_ERROR_SIZE]) {
     Options o;
     bool modulesGiven = false, placeGiven = false;
+    bool leftOut[MODULE_COUNT + 1] = {}; // by -no-NAME, whatever the order of the options
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const char* name = arg[0] == '-' && arg[1] == '-' ? arg + 1 : arg;
@@ -128,6 +149,8 @@ bool parse_options(int argc, const char* const* argv, const char* xscreensaverWi
             o.sound = false;
         } else if (std::strcmp(name, "-fps") == 0) {
             o.fps = true;
+        } else if (std::strncmp(name, "-no-", 4) == 0 && module_of_option_name(name + 4)) {
+            leftOut[module_of_option_name(name + 4)] = true;
         } else {
             std::snprintf(error, sizeof error, "unknown option %s", arg);
             return false;
@@ -139,12 +162,14 @@ bool parse_options(int argc, const char* const* argv, const char* xscreensaverWi
         if (value)
             ++i;
     }
-    if (!modulesGiven)
-        for (int k = 1; k <= MODULE_COUNT; ++k)
-            o.modules[k] = true;
+    // XScreenSaver's settings dialog has a box for each module and names the unticked ones.
+    // With every box unticked the screen stays black, as the Windows saver's does.
+    for (int k = 1; k <= MODULE_COUNT; ++k)
+        o.modules[k] = (o.modules[k] || !modulesGiven) && !leftOut[k];
     // XScreenSaver runs a hack with -root and names its own window in the environment.
     long id = 0;
-    if (xscreensaverWindow && *xscreensaverWindow && (!placeGiven || o.window == WindowKind::Root)) {
+    if (xscreensaverWindow && *xscreensaverWindow &&
+        (!placeGiven || o.window == WindowKind::Root)) {
         if (!read_number(xscreensaverWindow, 1, 0xFFFFFFFFL, true, &id)) {
             std::snprintf(error, sizeof error, "bad XSCREENSAVER_WINDOW: %s", xscreensaverWindow);
             return false;

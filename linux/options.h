@@ -21,8 +21,9 @@ struct Options {
 constexpr int OPTION_ERROR_SIZE = 160;
 
 // Reads argv[1..argc-1]: -root, -window, -window-id ID (decimal or 0x hexadecimal), -display
-// NAME, -module N, -modules LIST ("1,3,5-7"), -cycle SECONDS, -sound, -no-sound, -fps; a
-// double dash works as well as a single one. Without a module option all twenty are enabled.
+// NAME, -module N, -modules LIST ("1,3,5-7"), -no-NAME (module NAME left out, "-no-dorje-drak"),
+// -cycle SECONDS, -sound, -no-sound, -fps; a double dash works as well as a single one. Without
+// -module or -modules all twenty are enabled, less those left out (all left out: a black screen).
 // xscreensaverWindow is $XSCREENSAVER_WINDOW (or null): XScreenSaver's window, drawn into unless
 // -window or -window-id says otherwise. On a bad option or value, false with a one-line
 // message naming it in error.

@@ -16,3 +16,24 @@ target_link_libraries(native_unit_tests PRIVATE velta_linux_core GTest::gtest_ma
 target_compile_options(native_unit_tests PRIVATE -Wall -Wextra)
 add_test(NAME native_unit_tests COMMAND native_unit_tests)
 set_tests_properties(native_unit_tests PROPERTIES LABELS unit TIMEOUT 120)
+
+# The Linux program's options and XScreenSaver's settings description of them: the command
+# lines the description yields, read by the program's parser, and the description as XML.
+target_sources(native_unit_tests PRIVATE unit/hack_options_test.cpp)
+set_property(SOURCE unit/hack_options_test.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+    VELTA_SETTINGS_DESCRIPTION="${CMAKE_SOURCE_DIR}/linux/velta2.xml")
+add_test(NAME settings_description_xml COMMAND /usr/bin/python3 -c "
+import sys, xml.etree.ElementTree as xml
+root = xml.parse(sys.argv[1]).getroot()
+sys.exit(root.tag != 'screensaver' or root.get('name') != 'velta2')"
+    ${CMAKE_SOURCE_DIR}/linux/velta2.xml)
+set_tests_properties(settings_description_xml PROPERTIES LABELS unit)
+
+# The Debian package, and XScreenSaver's daemon running the installed program. --noconftest:
+# each file brings what it needs (tests/linux/hack_display.py) and takes no command-line options.
+foreach(name xscreensaver debian_package)
+    add_test(NAME linux_${name} COMMAND /usr/bin/python3 -m pytest -q -p no:cacheprovider
+        --noconftest ${CMAKE_CURRENT_SOURCE_DIR}/linux/test_${name}.py)
+    set_tests_properties(linux_${name} PROPERTIES LABELS system TIMEOUT 300
+        ENVIRONMENT VELTA_LINUX_BUILD=${CMAKE_BINARY_DIR})
+endforeach()

@@ -14,6 +14,7 @@ pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
 googletest nsis apitrace
 clang libclang-rt-14-dev libvorbis-dev
 g++ pkg-config libx11-dev libgl-dev libglu1-mesa-dev libpulse-dev
+xscreensaver
 "
 
 missing=""
