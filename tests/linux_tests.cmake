@@ -1,5 +1,6 @@
 # Native tests: the shared code's unit tests that need no Windows API (GoogleTest from Debian's
-# googletest, run in seconds), and the Linux program's own.
+# googletest, run in seconds), and the Linux program's own: its option parser and settings file
+# in the same test program.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -11,8 +12,10 @@ set(SHARED_UNIT_TESTS
     scene_frame_test.cpp spiral_modules_test.cpp tga_decode_test.cpp track_modules_test.cpp)
 list(TRANSFORM SHARED_UNIT_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/unit/)
 add_executable(native_unit_tests ${SHARED_UNIT_TESTS} unit/alert_recorder.cpp
-    unit/draw_recorder.cpp unit/scene_test_support.cpp)
+    unit/draw_recorder.cpp unit/scene_test_support.cpp linux/options_test.cpp
+    linux/settings_file_test.cpp)
 target_link_libraries(native_unit_tests PRIVATE velta_linux_core GTest::gtest_main)
 target_compile_options(native_unit_tests PRIVATE -Wall -Wextra)
 add_test(NAME native_unit_tests COMMAND native_unit_tests)
 set_tests_properties(native_unit_tests PROPERTIES LABELS unit TIMEOUT 120)
+
