@@ -1,6 +1,6 @@
 # Native tests: the shared code's unit tests that need no Windows API (GoogleTest from Debian's
 # googletest, run in seconds), and the Linux program's own: its option parser and settings file
-# in the same test program.
+# in the same test program, the real program on Xvfb in tests/linux/.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -19,3 +19,20 @@ target_compile_options(native_unit_tests PRIVATE -Wall -Wextra)
 add_test(NAME native_unit_tests COMMAND native_unit_tests)
 set_tests_properties(native_unit_tests PROPERTIES LABELS unit TIMEOUT 120)
 
+# Helper of the Linux system tests: a window to be handed to the program, and a close request.
+find_package(X11 REQUIRED)
+add_executable(window_tool linux/window_tool.c)
+target_link_libraries(window_tool PRIVATE X11::X11)
+target_compile_options(window_tool PRIVATE -Wall -Wextra)
+
+# One ctest entry per Linux system-test file. Each starts its own Xvfb (and sound server), so
+# the entries can run side by side (ctest -j2).
+file(GLOB LINUX_SYSTEM_TEST_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/linux/test_*.py)
+foreach(test_file ${LINUX_SYSTEM_TEST_FILES})
+    get_filename_component(stem ${test_file} NAME_WE)
+    string(REGEX REPLACE "^test_" "linux_" name ${stem})
+    add_test(NAME ${name}
+        COMMAND /usr/bin/python3 -m pytest -q -p no:cacheprovider ${test_file}
+        --velta2 $<TARGET_FILE:velta2> --window-tool $<TARGET_FILE:window_tool>)
+    set_tests_properties(${name} PROPERTIES LABELS system TIMEOUT 120)
+endforeach()
