@@ -24,8 +24,9 @@ build: deps $(BUILD)/CMakeCache.txt $(LINUX_BUILD)/CMakeCache.txt
 run: build
 	BUILD=$(BUILD) tools/run_saver.sh
 
+# The Linux entries are independent (each its own Xvfb and sound server), so they run two at once.
 test: build
-	cd $(LINUX_BUILD) && ctest --output-on-failure
+	cd $(LINUX_BUILD) && ctest -j$(JOBS) --output-on-failure
 	cd $(BUILD) && ctest --output-on-failure
 
 # Unit tests only: quick iteration without the display-driven system tests.

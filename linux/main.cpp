@@ -147,11 +147,13 @@ int main(int argc, char** argv) {
     g_bQuit = true;
     quit_voices();
     close_gl_window();
+    bool saved = true;
     if (ownWindow && !path.empty()) {
         store_module_params(g_nModule); // the view the user steered to survives
         restore_file_choices(held);
         save_settings();
-        save_settings_file(path);
+        saved = save_settings_file(path);
     }
-    return 0;
+    // Steered views that were not saved are lost: that run did not end well.
+    return saved ? 0 : 1;
 }

@@ -21,6 +21,9 @@ namespace {
 
 // The values in the order they were first stored, which is the order the file is written in.
 std::vector<std::pair<std::string, int32_t>> g_Values;
+// The last load found a file it could not use. The next save moves that file aside instead of
+// writing over it, so that the views it held can still be recovered by hand.
+bool g_bSetAside;
 
 const char HEADER[] =
     "# Velta II settings: each module's view (distance, shift and turns in hundredths of units\n"
@@ -61,6 +64,19 @@ bool make_folder_of(const std::string& path) {
     return true;
 }
 
+// Moves a file the last load could not use to PATH.bad, replacing an older one; true when
+// nothing is in the way of writing the new file.
+bool set_aside_unusable(const std::string& path) {
+    if (!g_bSetAside)
+        return true;
+    const std::string aside = path + ".bad";
+    if (std::rename(path.c_str(), aside.c_str()) != 0 && errno != ENOENT)
+        return false;
+    std::fprintf(stderr, "velta2: the unusable settings file is kept as %s\n", aside.c_str());
+    g_bSetAside = false;
+    return true;
+}
+
 } // namespace
 
 int32_t read_stored_value(const char* name, int32_t fallback) {
@@ -88,9 +104,11 @@ std::string settings_file_path() {
 
 void load_settings_file(const std::string& path) {
     g_Values.clear();
+    g_bSetAside = false;
     std::ifstream file(path);
     if (!file) {
-        if (errno != ENOENT)
+        g_bSetAside = errno != ENOENT;
+        if (g_bSetAside)
             std::fprintf(stderr, "velta2: cannot read %s (%s); using the default settings\n",
                          path.c_str(), std::strerror(errno));
         return;
@@ -106,9 +124,11 @@ void load_settings_file(const std::string& path) {
         std::string name;
         int32_t value;
         if (!parse_line(line, &name, &value)) {
-            std::fprintf(stderr, "velta2: %s line %d is not a setting; using the default settings\n",
+            std::fprintf(stderr,
+                         "velta2: %s line %d is not a setting; using the default settings\n",
                          path.c_str(), number);
             g_Values.clear();
+            g_bSetAside = true;
             return;
         }
         write_stored_value(name.c_str(), value);
@@ -116,6 +136,7 @@ void load_settings_file(const std::string& path) {
     if (file.bad()) {
         std::fprintf(stderr, "velta2: cannot read %s; using the default settings\n", path.c_str());
         g_Values.clear();
+        g_bSetAside = true;
     }
 }
 
@@ -134,7 +155,7 @@ bool save_settings_file(const std::string& path) {
     const int error = errno;
     if (fd >= 0 && close(fd) != 0)
         written = false;
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0)
+    if (written && set_aside_unusable(path) && std::rename(temporary.c_str(), path.c_str()) == 0)
         return true;
     std::fprintf(stderr, "velta2: cannot write %s (%s); the settings were not saved\n",
                  path.c_str(), std::strerror(written ? errno : error));

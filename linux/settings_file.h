@@ -14,6 +14,7 @@ std::string settings_file_path();
 void load_settings_file(const std::string& path);
 
 // Writes the store to the file safely: a temporary file in the same folder (made if need be),
-// flushed to disk and renamed over the old one, so that a crash leaves either file whole. False
-// after a one-line warning when that fails; the old file is then untouched.
+// flushed to disk and renamed over the old one, so that a crash leaves either file whole. A file
+// the last load could not use is not written over but kept as PATH.bad. False after a one-line
+// warning when that fails; the old file is then untouched.
 bool save_settings_file(const std::string& path);

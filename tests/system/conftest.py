@@ -4,19 +4,23 @@ The session starts its own Xvfb and Wine server and ends both afterwards, so the
 nothing running beforehand. Wine programs write their output to files, never to pipes: Wine's
 background services inherit the first program's handles and would keep a pipe open.
 """
-import array
-import contextlib
 import os
 import re
 import shutil
 import signal
 import struct
 import subprocess
+import sys
 import tempfile
-import threading
 import time
 
 import pytest
+
+# The helpers this harness shares with the Linux one; the test files take them from here.
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from harness.display import (assert_glyph_shapes, glyph_colour_counts,  # noqa: E402,F401
+                             picture_distance, screenshot, start_xvfb, wait_until)
+from harness.sound import NO_SOUND_DEVICE, Sound, sound  # noqa: E402,F401
 
 SCREEN_W, SCREEN_H = 640, 480
 SAVER_CLASS = "WindowsScreenSaverClass"
@@ -32,15 +36,6 @@ def pytest_addoption(parser):
 def parse_words(line):
     """'a=1 b="x y"' -> {'a': '1', 'b': 'x y'}"""
     return {k: v.strip('"') for k, v in re.findall(r'(\w+)=("[^"]*"|\S+)', line)}
-
-
-def wait_until(predicate, timeout, interval=0.2):
-    deadline = time.monotonic() + timeout
-    while True:
-        result = predicate()
-        if result or time.monotonic() > deadline:
-            return result
-        time.sleep(interval)
 
 
 class Desktop:
@@ -64,15 +59,7 @@ class Desktop:
         self._count = 0
 
     def start(self):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-             f"{self.width}x{self.height}x24", "-nolisten", "tcp"] + self.xvfb_args,
-            pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as f:
-            number = f.readline().strip()
-        self.env["DISPLAY"] = f":{number}"
+        self.xvfb, self.env["DISPLAY"] = start_xvfb(self.width, self.height, self.xvfb_args)
         self.start_server()
         # A platform override or a DPI left behind by an interrupted run must not leak into
         # this one; Wine takes the DPI at its start.
@@ -137,10 +124,7 @@ class Desktop:
                        timeout=30)
 
     def screenshot(self, name):
-        path = os.path.join(self.workdir, name)
-        subprocess.run(["import", "-window", "root", path], env=self.env, check=True,
-                       timeout=30)
-        return path
+        return screenshot(self.env, os.path.join(self.workdir, name))
 
     def reg(self, *args):
         return self.wine(["reg"] + list(args))
@@ -237,184 +221,3 @@ def start_saver(desktop):
         saver.kill()
     # Nothing of one test may linger into the next.
     wait_until(lambda: not desktop.windows_of_class(SAVER_CLASS), 10)
-
-
-# ---- Sound: a private PulseAudio server whose only sink is a null sink ----
-
-NO_SOUND_DEVICE = {"PULSE_SERVER": "unix:/nonexistent/velta-no-pulse"}
-
-
-class Recording:
-    """What reached the null sink while recording: the samples, and the sink inputs (one per
-    open wave-out device) with the times they appeared and went away. Times are seconds since
-    the recording began; sample i was played at about i / RATE on the same clock."""
-
-    RATE = 44100
-
-    def __init__(self):
-        self.opened = {}  # sink-input id -> time it appeared
-        self.closed = {}  # sink-input id -> time it went away
-        self.data = bytearray()  # 16-bit stereo frames from the sink's monitor
-        self.t0 = None
-
-    def now(self):
-        return time.monotonic() - self.t0
-
-    def streams(self):
-        """(opened, closed or None) of every sink input seen, in order of appearance."""
-        return sorted((t, self.closed.get(i)) for i, t in self.opened.items())
-
-    def samples(self):
-        """The left channel as 16-bit integers."""
-        frames = array.array("h", bytes(self.data[:len(self.data) // 4 * 4]))
-        return frames[0::2]
-
-    def sound_spans(self, gap_ms=20):
-        """(start, end) seconds of the stretches that are not silent, splitting where the
-        samples stay exactly zero for at least gap_ms."""
-        samples, rate = self.samples(), self.RATE
-        gap = rate * gap_ms // 1000
-        spans, start, zeros = [], None, 0
-        for i, x in enumerate(samples):
-            if x:
-                if start is None:
-                    start = i
-                zeros = 0
-            elif start is not None:
-                zeros += 1
-                if zeros == gap:
-                    spans.append((start / rate, (i - gap + 1) / rate))
-                    start = None
-        if start is not None:
-            spans.append((start / rate, (len(samples) - zeros) / rate))
-        return spans
-
-
-class Sound:
-    """The server lives in its own runtime directory; a silent stream keeps the sink running
-    so that a recording's sample count follows the clock."""
-
-    def __init__(self, workdir):
-        self.runtime = tempfile.mkdtemp(prefix="velta-pulse-", dir=workdir)
-        os.chmod(self.runtime, 0o700)
-        self.plain_env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
-        self.plain_env.pop("PULSE_SERVER", None)
-        self.env = {"XDG_RUNTIME_DIR": self.runtime}
-        self.keeper = None
-
-    def start(self):
-        subprocess.run(["pulseaudio", "-n", "--daemonize=yes", "--exit-idle-time=-1",
-                        "--disallow-exit", "--load=module-native-protocol-unix",
-                        "--load=module-null-sink sink_name=capture",
-                        "--load=module-always-sink"], env=self.plain_env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-        self.keeper = subprocess.Popen(
-            ["pacat", "--raw", "--format=s16le", "--rate=44100", "--channels=2",
-             "--device=capture", "/dev/zero"], env=self.plain_env)
-        assert wait_until(lambda: subprocess.run(
-            ["pactl", "list", "short", "sink-inputs"], env=self.plain_env, text=True,
-            capture_output=True).stdout.strip(), 10), "the silent stream did not start"
-
-    def stop(self):
-        if self.keeper:
-            self.keeper.terminate()
-            self.keeper.wait(10)
-        subprocess.run(["pulseaudio", "--kill"], env=self.plain_env, timeout=30)
-        shutil.rmtree(self.runtime, ignore_errors=True)
-
-    @contextlib.contextmanager
-    def record(self):
-        """with sound.record() as rec: ... records until the block ends. The monitor's samples
-        come through a pipe: parec takes most of a second to deliver its first ones, and the
-        clock of the recording starts with them."""
-        rec = Recording()
-        parec = subprocess.Popen(["parec", "-d", "capture.monitor", "--raw", "--format=s16le",
-                                  "--rate=%d" % Recording.RATE, "--channels=2",
-                                  "--latency-msec=20"], env=self.plain_env,
-                                 stdout=subprocess.PIPE)
-        watch = subprocess.Popen(["pactl", "subscribe"], env=self.plain_env,
-                                 stdout=subprocess.PIPE, text=True)
-        flowing = threading.Event()
-
-        def capture():
-            while True:
-                chunk = parec.stdout.read1(65536)
-                if not chunk:
-                    return
-                if rec.t0 is None:
-                    rec.t0 = time.monotonic() - len(chunk) / 4 / Recording.RATE
-                    flowing.set()
-                rec.data += chunk
-
-        def follow():
-            flowing.wait(10)
-            for line in watch.stdout:
-                m = re.match(r"Event '(new|remove)' on sink-input #(\d+)", line)
-                if m and rec.t0 is not None:
-                    (rec.opened if m[1] == "new" else rec.closed)[int(m[2])] = rec.now()
-
-        threads = [threading.Thread(target=f, daemon=True) for f in (capture, follow)]
-        for t in threads:
-            t.start()
-        assert flowing.wait(10), "the recorder delivered nothing"
-        time.sleep(0.2)
-        try:
-            yield rec
-        finally:
-            time.sleep(0.5)
-            parec.terminate()
-            watch.terminate()
-            parec.wait(10)
-            watch.wait(10)
-            for t in threads:
-                t.join(5)
-
-
-@pytest.fixture(scope="session")
-def sound(desktop):
-    s = Sound(desktop.workdir)
-    s.start()
-    yield s
-    s.stop()
-
-
-# The six colours of the glyph texture; every module's shapes show only these (and their
-# blends where the texture is filtered), on black.
-GLYPH_COLOURS = {
-    "white": (255, 255, 255), "green": (40, 200, 70), "orange": (255, 140, 0),
-    "light blue": (110, 190, 255), "red": (225, 30, 30), "dark blue": (35, 60, 215),
-}
-
-
-def glyph_colour_counts(path, tolerance=60):
-    """Pixels of a screenshot close to each glyph colour, and the share that is not black."""
-    from PIL import Image
-    image = Image.open(path).convert("RGB")
-    pixels = list(image.getdata())
-    counts = dict.fromkeys(GLYPH_COLOURS, 0)
-    lit = 0
-    for r, g, b in pixels:
-        if r + g + b <= 30:
-            continue
-        lit += 1
-        for name, (cr, cg, cb) in GLYPH_COLOURS.items():
-            if abs(r - cr) + abs(g - cg) + abs(b - cb) <= tolerance:
-                counts[name] += 1
-                break
-    return counts, lit / len(pixels)
-
-
-def assert_glyph_shapes(path):
-    """The screenshot shows shapes carrying the glyph texture: a good part of the screen lit,
-    most of it black, and at least four of the six glyph colours in clear amounts."""
-    counts, lit = glyph_colour_counts(path)
-    assert 0.01 < lit < 0.9, f"{path}: lit share {lit:.3f}"
-    shown = [name for name, n in counts.items() if n >= 40]
-    assert len(shown) >= 4, f"{path}: glyph colours {counts}"
-
-
-def picture_distance(a, b):
-    """Mean absolute difference of two screenshots reduced to 80 x 60 grey, 0..255."""
-    from PIL import Image, ImageChops, ImageStat
-    small = [Image.open(p).convert("L").resize((80, 60), Image.BILINEAR) for p in (a, b)]
-    return ImageStat.Stat(ImageChops.difference(*small)).mean[0]

@@ -8,10 +8,9 @@ import time
 
 import pytest
 
-from conftest import NO_SOUND_DEVICE, wait_until
+from conftest import NO_SOUND_DEVICE
+from harness.sound import TUNE_SECONDS, assert_voices_every_interval, most_at_once
 
-VOICE_INTERVAL = 3.2
-TUNE_SECONDS = 8.136
 SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
 
 
@@ -30,21 +29,6 @@ def copies(rec):
     """(start, end) of every wave-out stream that lived long enough to be a copy of the tune
     (Wine opens and closes short probing streams of its own when audio starts)."""
     return [(a, b) for a, b in rec.streams() if b is None or b - a > 1.0]
-
-
-def most_at_once(spans, until):
-    edges = sorted([(a, 1) for a, _ in spans] + [(b if b is not None else until, -1)
-                                                 for _, b in spans], key=lambda e: (e[0], e[1]))
-    live = peak = 0
-    for _, step in edges:
-        live += step
-        peak = max(peak, live)
-    return peak
-
-
-def assert_voices_every_interval(starts):
-    gaps = [b - a for a, b in zip(starts, starts[1:])]
-    assert gaps and all(abs(g - VOICE_INTERVAL) < 0.35 for g in gaps), gaps
 
 
 def test_players_overlap_copies_every_3_2_s_and_stop_with_the_program(desktop, sound):

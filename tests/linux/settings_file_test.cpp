@@ -1,0 +1,117 @@
+// The Linux settings file: a round trip through the disk, corrupt and unreadable files, and a
+// folder that cannot be made.
+#include "linux/settings_file.h"
+#include "settings/stored_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+class SettingsFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/velta-settings-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        dir = name;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Loads path; returns what went to standard error.
+    static std::string load(const std::string& path) {
+        ::testing::internal::CaptureStderr();
+        load_settings_file(path);
+        return ::testing::internal::GetCapturedStderr();
+    }
+    static void put(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string text_of(const std::string& path) {
+        std::ostringstream text;
+        text << std::ifstream(path, std::ios::binary).rdbuf();
+        return text.str();
+    }
+
+    std::string dir;
+};
+
+TEST_F(SettingsFile, RoundTripMakesTheFoldersAndReplacesTheOldFile) {
+    const std::string path = dir + "/config/velta2/settings.ini";
+    EXPECT_EQ(load(path), ""); // no file yet: defaults, quietly
+    write_stored_value("mod1 depth", 4840);
+    write_stored_value("mod1 xrot", -9000);
+    write_stored_value("cycle time", INT32_MAX);
+    write_stored_value("enable sound", INT32_MIN);
+    ASSERT_TRUE(save_settings_file(path));
+    EXPECT_NE(text_of(path).find("[Velta II]\nmod1 depth=4840\nmod1 xrot=-9000\n"),
+              std::string::npos);
+
+    load(dir + "/nowhere.ini");
+    EXPECT_EQ(read_stored_value("mod1 depth", -1), -1);
+    EXPECT_EQ(load(path), "");
+    EXPECT_EQ(read_stored_value("mod1 depth", -1), 4840);
+    EXPECT_EQ(read_stored_value("mod1 xrot", -1), -9000);
+    EXPECT_EQ(read_stored_value("cycle time", -1), INT32_MAX);
+    EXPECT_EQ(read_stored_value("enable sound", -1), INT32_MIN);
+
+    write_stored_value("mod1 depth", 5000);
+    ASSERT_TRUE(save_settings_file(path));
+    load(path);
+    EXPECT_EQ(read_stored_value("mod1 depth", -1), 5000);
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_FALSE(fs::exists(path + ".bad"));
+}
+
+TEST_F(SettingsFile, CorruptFileMeansDefaultsAndOneWarningAndIsKeptAsideWhenSaved) {
+    const std::string path = dir + "/settings.ini";
+    // Comments, blank lines and Windows line ends are no corruption.
+    put(path, "# mine\r\n\r\n[Velta II]\r\n; note\r\nmod1 depth=4000\r\nmod2 depth=-1\r\n");
+    EXPECT_EQ(load(path), "");
+    EXPECT_EQ(read_stored_value("mod1 depth", -1), 4000);
+
+    for (const char* line : {"mod1 horz=12x", "=5", "mod1 horz", "mod1 horz=",
+                             "mod1 horz=99999999999", "mod1 horz=-", "\x01\xff\xfe"}) {
+        put(path, std::string("mod1 depth=4000\n") + line + "\nmod1 vert=3\n");
+        const std::string warning = load(path);
+        EXPECT_EQ(read_stored_value("mod1 depth", -1), -1) << line;
+        EXPECT_EQ(read_stored_value("mod1 vert", -1), -1) << line;
+        EXPECT_NE(warning.find(path + " line 2"), std::string::npos) << warning;
+        EXPECT_EQ(warning.find('\n'), warning.size() - 1) << warning;
+    }
+
+    // A save after loading the corrupt file keeps that file's text.
+    const std::string corrupt = text_of(path);
+    write_stored_value("mod1 depth", 4500);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(save_settings_file(path));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(path + ".bad"), std::string::npos);
+    EXPECT_EQ(text_of(path + ".bad"), corrupt);
+    EXPECT_EQ(load(path), "");
+    EXPECT_EQ(read_stored_value("mod1 depth", -1), 4500);
+}
+
+TEST_F(SettingsFile, FolderThatCannotBeMadeOrFileThatCannotBeReadFailWithAWarning) {
+    // A regular file where the folder would be: nothing can be made beneath it, even as root.
+    put(dir + "/plain", "x");
+    const std::string under = dir + "/plain/velta2/settings.ini";
+    EXPECT_NE(load(under).find("cannot read"), std::string::npos);
+    write_stored_value("mod1 depth", 4500);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(save_settings_file(under));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot write " + under),
+              std::string::npos);
+    EXPECT_EQ(text_of(dir + "/plain"), "x");
+
+    // A folder where the file would be: unreadable.
+    const std::string folder = dir + "/velta2/settings.ini";
+    fs::create_directories(folder);
+    const std::string warning = load(folder);
+    EXPECT_NE(warning.find("cannot read " + folder), std::string::npos) << warning;
+    EXPECT_EQ(read_stored_value("mod1 depth", -1), -1);
+}

@@ -1,0 +1,106 @@
+"""velta2's command line refusals, and its settings file: the view steered in its own window
+kept for the next run, corrupt and unwritable files, and the root and given windows that only
+read it."""
+import os
+import signal
+
+import pytest
+
+from conftest import SCREEN_H, SCREEN_W
+
+
+@pytest.mark.parametrize("args, env, named", [
+    (["-bogus"], {}, "-bogus"),
+    (["-root", "-cycle", "0"], {}, "-cycle"),
+    (["-modules", "4-2"], {}, "-modules"),
+    (["-module"], {}, "-module"),
+    ([], {"XSCREENSAVER_WINDOW": "junk"}, "XSCREENSAVER_WINDOW"),
+])
+def test_bad_option_ends_with_1_naming_it_and_the_usage(velta, args, env, named):
+    v = velta(*args, env=env, ready=False)
+    assert v.wait() == 1
+    first, *rest = v.err().splitlines()
+    assert first.startswith("velta2: ") and named in first, first
+    assert rest[0].startswith("usage: velta2"), rest
+    assert v.out() == ""
+
+
+def test_window_that_does_not_exist_ends_with_1(velta):
+    v = velta("-window-id", "0x7ffffff", ready=False)
+    assert v.wait() == 1
+    assert "does not exist" in v.err()
+
+
+def settings_path(tmp_path):
+    return tmp_path / "config" / "velta2" / "settings.ini"
+
+
+def depth_shown(v):
+    """g_fDepth from the F11 printout."""
+    return float(next(l.split()[1] for l in v.out().splitlines() if l.startswith("g_fDepth")))
+
+
+def steer(screen, velta, *keys):
+    """Runs module 1 in the program's own window, presses keys, F11 and Escape; returns the
+    finished run."""
+    v = velta("-window", "-module", "1")
+    v.window()
+    screen.keys(*keys, "F11", "Escape")
+    v.wait()
+    return v
+
+
+def test_steered_view_is_kept_for_the_next_run(screen, velta, tmp_path):
+    # Module 1 starts at depth 50; Page Down comes nearer by 1, then by 0.3 below 50.
+    first = steer(screen, velta, "Next", "Next", "Next")
+    assert first.proc.returncode == 0
+    assert depth_shown(first) == pytest.approx(48.4)
+    path = settings_path(tmp_path)
+    assert "mod1 depth=4840\n" in path.read_text()
+    assert sorted(os.listdir(path.parent)) == ["settings.ini"]
+
+    second = steer(screen, velta)
+    assert depth_shown(second) == pytest.approx(48.4)
+    assert second.err() == ""
+
+
+def test_corrupt_file_means_defaults_a_warning_and_is_kept_aside(screen, velta, tmp_path):
+    path = settings_path(tmp_path)
+    path.parent.mkdir(parents=True)
+    corrupt = "mod1 depth=4000\nmod1 horz=oops\n"
+    path.write_text(corrupt)
+    v = steer(screen, velta, "Next")
+    assert v.proc.returncode == 0
+    assert depth_shown(v) == pytest.approx(49.0)  # one step from the default 50, not from 40
+    warnings = v.err().splitlines()
+    assert len(warnings) == 2 and f"{path} line 2" in warnings[0], warnings
+    assert (path.parent / "settings.ini.bad").read_text() == corrupt
+    assert "mod1 depth=4900\n" in path.read_text()
+
+
+def test_settings_folder_that_cannot_be_made_ends_with_1_and_a_warning(screen, velta, tmp_path):
+    # A regular file where the configuration folder belongs: nothing can be made under it,
+    # even by root.
+    plain = tmp_path / "config"
+    plain.write_text("mine\n")
+    v = steer(screen, velta, "Next")
+    assert v.proc.returncode == 1
+    assert depth_shown(v) == pytest.approx(49.0)
+    assert "settings were not saved" in v.err().splitlines()[-1]
+    assert plain.read_text() == "mine\n"
+
+
+def test_root_and_given_windows_read_the_file_but_never_write_it(screen, velta, tmp_path,
+                                                                 host_window):
+    path = settings_path(tmp_path)
+    path.parent.mkdir(parents=True)
+    path.write_text("mod1 depth=oops\n")
+    before = path.stat()
+    v = velta("-root", "-module", "1")
+    assert v.end(signal.SIGTERM) == 0
+    assert "line 1 is not a setting" in v.err()
+    host = host_window(SCREEN_W // 2, SCREEN_H // 2)
+    w = velta("-window-id", host.id, "-module", "1")
+    assert w.end(signal.SIGTERM) == 0
+    assert os.listdir(path.parent) == ["settings.ini"]
+    assert path.stat().st_mtime_ns == before.st_mtime_ns

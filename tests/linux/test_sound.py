@@ -1,0 +1,39 @@
+"""velta2's tune through PulseAudio: a new copy every 3.2 s on up to three voices, each copy a
+stream of its own in the null sink; without a sound server, silence and one warning."""
+import signal
+import time
+
+from harness.display import wait_until
+from harness.sound import (NO_SOUND_DEVICE, TUNE_SECONDS, VOICE_INTERVAL,
+                           assert_voices_every_interval, most_at_once)
+
+
+def test_copies_every_3_2_s_on_at_most_three_voices(velta, sound):
+    with sound.record() as rec:
+        v = velta("-root", "-module", "1", "-sound", env=sound.env)
+        assert wait_until(rec.streams, 5), "no copy of the tune began"
+        # Up to the fourth copy, which starts on the first voice once its copy has ended.
+        time.sleep(3 * VOICE_INTERVAL + 0.6 - (rec.now() - rec.streams()[0][0]))
+        ended = rec.now()
+        assert v.end(signal.SIGTERM) == 0
+    spans = rec.streams()
+    starts = [a for a, _ in spans]
+    assert len(starts) == 4, spans
+    assert_voices_every_interval(starts)
+    assert most_at_once(spans, ended) == 3
+    assert TUNE_SECONDS - 0.2 < spans[0][1] - spans[0][0] < TUNE_SECONDS + 1.0, spans
+    # The end cut every copy off at once.
+    assert all(b is not None and b < ended + 1.0 for _, b in spans), (spans, ended)
+    samples = rec.samples()
+    assert max(max(samples), -min(samples)) > 4000, "the sound is too quiet"
+    assert v.err() == ""
+
+
+def test_without_a_sound_server_frames_go_on_with_one_warning(velta):
+    v = velta("-root", "-module", "1", "-sound", env=NO_SOUND_DEVICE)
+    # Past the second copy, which finds no server either.
+    figures = v.fps_figures(5)
+    assert min(figures) > 5, figures
+    assert v.end(signal.SIGTERM) == 0
+    warnings = v.err().splitlines()
+    assert len(warnings) == 1 and "no sound" in warnings[0], warnings
