@@ -105,11 +105,10 @@ bool parse_options(int argc, const char* const* argv, const char* xscreensaverWi
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const char* name = arg[0] == '-' && arg[1] == '-' ? arg + 1 : arg;
-        const bool takesValue = std::strcmp(name, "-window-id") == 0 ||
-                                std::strcmp(name, "-display") == 0 ||
-                                std::strcmp(name, "-module") == 0 ||
-                                std::strcmp(name, "-modules") == 0 ||
-                                std::strcmp(name, "-cycle") == 0;
+        const bool takesValue =
+            std::strcmp(name, "-window-id") == 0 || std::strcmp(name, "-display") == 0 ||
+            std::strcmp(name, "-module") == 0 || std::strcmp(name, "-modules") == 0 ||
+            std::strcmp(name, "-cycle") == 0;
         const char* value = takesValue && i + 1 < argc ? argv[i + 1] : nullptr;
         if (takesValue && !value) {
             std::snprintf(error, sizeof error, "option %s needs a value", arg);

@@ -10,8 +10,8 @@ constexpr int CYCLE_SECONDS_MAX = 9999;
 
 struct Options {
     WindowKind window = WindowKind::Own;
-    Window windowId = 0;              // for WindowKind::Given
-    const char* display = nullptr;    // -display; null for $DISPLAY
+    Window windowId = 0;                 // for WindowKind::Given
+    const char* display = nullptr;       // -display; null for $DISPLAY
     bool modules[MODULE_COUNT + 1] = {}; // entry k: module k enabled; entry 0 unused
     int cycleSeconds = 15;
     bool sound = false;

@@ -14,8 +14,8 @@
 #include <thread>
 
 constexpr int VOICE_COUNT = 3;
-constexpr int CHUNK_BYTES = 4096;      // decoded per write: about 46 ms of the mono tune
-constexpr int STREAM_BUFFER_MS = 200;  // what the server holds ahead, so a stop is heard soon
+constexpr int CHUNK_BYTES = 4096;     // decoded per write: about 46 ms of the mono tune
+constexpr int STREAM_BUFFER_MS = 200; // what the server holds ahead, so a stop is heard soon
 
 namespace {
 
@@ -23,8 +23,8 @@ struct Voice {
     std::thread thread;
     std::mutex lock;
     std::condition_variable wake;
-    int queued = 0;                 // copies asked for and not yet begun
-    std::atomic<bool> stop{false};  // the copy playing now ends at its next chunk
+    int queued = 0;                // copies asked for and not yet begun
+    std::atomic<bool> stop{false}; // the copy playing now ends at its next chunk
     bool quit = false;
 };
 

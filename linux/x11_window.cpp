@@ -12,8 +12,8 @@ constexpr int OWN_WINDOW_WIDTH = 800;
 constexpr int OWN_WINDOW_HEIGHT = 600;
 
 static Display* g_pDisplay;
-static Window g_Window;      // where the frames are drawn
-static bool g_bOwnWindow;    // made here, so destroyed here
+static Window g_Window;   // where the frames are drawn
+static bool g_bOwnWindow; // made here, so destroyed here
 static GLXContext g_Context;
 static bool g_bDoubleBuffer; // else frames are drawn into the front buffer and flushed
 static Atom g_DeleteWindow;  // the window manager's close request
@@ -53,9 +53,9 @@ static Window make_own_window(XVisualInfo* visual) {
     attributes.border_pixel = 0;
     g_nWidth = OWN_WINDOW_WIDTH;
     g_nHeight = OWN_WINDOW_HEIGHT;
-    Window window = XCreateWindow(g_pDisplay, root, 0, 0, g_nWidth, g_nHeight, 0, visual->depth,
-                                  InputOutput, visual->visual,
-                                  CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+    Window window =
+        XCreateWindow(g_pDisplay, root, 0, 0, g_nWidth, g_nHeight, 0, visual->depth, InputOutput,
+                      visual->visual, CWColormap | CWBackPixel | CWBorderPixel, &attributes);
     XStoreName(g_pDisplay, window, "Velta II");
     XClassHint hint = {const_cast<char*>("velta2"), const_cast<char*>("Velta2")};
     XSetClassHint(g_pDisplay, window, &hint);
@@ -73,8 +73,9 @@ bool open_gl_window(const char* display, WindowKind kind, Window given) {
     XSetErrorHandler(note_x_error);
     XVisualInfo* visual = nullptr;
     if (kind == WindowKind::Own) {
-        int wanted[] = {GLX_RGBA,     GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8, GLX_GREEN_SIZE, 8,
-                        GLX_BLUE_SIZE, 8,               GLX_DEPTH_SIZE, 16, None};
+        int wanted[] = {
+            GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8,   GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE,
+            8,        GLX_DEPTH_SIZE,   16,           None};
         visual = glXChooseVisual(g_pDisplay, DefaultScreen(g_pDisplay), wanted);
         if (!visual)
             return fail("no double-buffered OpenGL visual on this display");

@@ -7,8 +7,8 @@
 #include <stdlib.h>
 #include <time.h>
 
-typedef void (*GlxSwapFn)(void *display, unsigned long drawable);
-typedef unsigned (*EglSwapFn)(void *display, void *surface);
+typedef void (*GlxSwapFn)(void* display, unsigned long drawable);
+typedef unsigned (*EglSwapFn)(void* display, void* surface);
 
 static void count_frame(void) {
     static unsigned long frames;
@@ -17,8 +17,8 @@ static void count_frame(void) {
     clock_gettime(CLOCK_MONOTONIC, &now);
     if (frames++ == 0)
         first = now.tv_sec * 1000000000LL + now.tv_nsec;
-    const char *path = getenv("VELTA_SWAP_LOG");
-    FILE *f = path ? fopen(path, "w") : NULL;
+    const char* path = getenv("VELTA_SWAP_LOG");
+    FILE* f = path ? fopen(path, "w") : NULL;
     if (f) {
         fprintf(f, "%lu %lld\n", frames, first);
         fclose(f);
@@ -26,7 +26,7 @@ static void count_frame(void) {
 }
 
 /* GLX programs present with glXSwapBuffers, XScreenSaver 6's hacks with eglSwapBuffers. */
-void glXSwapBuffers(void *display, unsigned long drawable) {
+void glXSwapBuffers(void* display, unsigned long drawable) {
     static GlxSwapFn real;
     if (!real)
         real = (GlxSwapFn)dlsym(RTLD_NEXT, "glXSwapBuffers");
@@ -34,7 +34,7 @@ void glXSwapBuffers(void *display, unsigned long drawable) {
     count_frame();
 }
 
-unsigned eglSwapBuffers(void *display, void *surface) {
+unsigned eglSwapBuffers(void* display, void* surface) {
     static EglSwapFn real;
     if (!real)
         real = (EglSwapFn)dlsym(RTLD_NEXT, "eglSwapBuffers");

@@ -11,28 +11,28 @@ typedef struct {
     short x_org, y_org, width, height;
 } XineramaScreenInfo;
 
-int XineramaQueryExtension(Display *display, int *event_base, int *error_base) {
+int XineramaQueryExtension(Display* display, int* event_base, int* error_base) {
     (void)display;
     *event_base = *error_base = 0;
     return 1;
 }
 
-int XineramaQueryVersion(Display *display, int *major, int *minor) {
+int XineramaQueryVersion(Display* display, int* major, int* minor) {
     (void)display;
     *major = *minor = 1;
     return 1;
 }
 
-int XineramaIsActive(Display *display) {
+int XineramaIsActive(Display* display) {
     (void)display;
     return 1;
 }
 
 /* The caller frees the list with XFree, which is free. */
-XineramaScreenInfo *XineramaQueryScreens(Display *display, int *count) {
+XineramaScreenInfo* XineramaQueryScreens(Display* display, int* count) {
     enum { MAX_HEADS = 8 };
-    const char *heads = getenv("VELTA_TEST_HEADS");
-    XineramaScreenInfo *list = calloc(MAX_HEADS, sizeof *list);
+    const char* heads = getenv("VELTA_TEST_HEADS");
+    XineramaScreenInfo* list = calloc(MAX_HEADS, sizeof *list);
     int w, h, x, y, used;
     (void)display;
     *count = 0;
