@@ -4,6 +4,7 @@ The session starts its own Xvfb and Wine server and ends both afterwards, so the
 nothing running beforehand. Wine programs write their output to files, never to pipes: Wine's
 background services inherit the first program's handles and would keep a pipe open.
 """
+import contextlib
 import os
 import re
 import shutil
@@ -25,12 +26,15 @@ from harness.sound import NO_SOUND_DEVICE, Sound, sound  # noqa: E402,F401
 SCREEN_W, SCREEN_H = 640, 480
 SAVER_CLASS = "WindowsScreenSaverClass"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"  # holds the DPI, "LogPixels"
+RELAY_KEY = r"HKCU\Software\Wine\Debug"  # holds "RelayInclude", the calls Wine traces
 
 
 def pytest_addoption(parser):
     parser.addoption("--scr", required=True, help="path of velta2.scr")
     parser.addoption("--wintool", required=True, help="path of wintool.exe")
     parser.addoption("--build-dir", required=True, help="build tree holding the Wine prefix")
+    parser.addoption("--linux-velta2", help="path of the Linux program velta2 (native build), "
+                     "which some tests compare with velta2.scr")
 
 
 def parse_words(line):
@@ -162,6 +166,18 @@ class Desktop:
 
     def has_value(self, key, name):
         return self.reg("query", key, "/v", name)[0] == 0
+
+
+@contextlib.contextmanager
+def relay_traced(desktop, functions):
+    """with relay_traced(desktop, ["gdi32.SwapBuffers"]) as env: a Windows program started with
+    env in the block writes a "Call dll.Function(...)" and a "Ret" line to its output for each
+    call of those functions."""
+    desktop.reg("add", RELAY_KEY, "/v", "RelayInclude", "/d", ";".join(functions), "/f")
+    try:
+        yield {"WINEDEBUG": "+relay"}
+    finally:
+        desktop.reg("delete", RELAY_KEY, "/v", "RelayInclude", "/f")
 
 
 @pytest.fixture(scope="session")

@@ -5,7 +5,7 @@ import time
 
 import pytest
 
-from conftest import SAVER_CLASS, SCREEN_H, SCREEN_W, wait_until
+from conftest import SAVER_CLASS, SCREEN_H, SCREEN_W, relay_traced, wait_until
 
 WS_POPUP, WS_CHILD, WS_EX_TOPMOST = 0x80000000, 0x40000000, 0x8
 WM_CLOSE = 0x10
@@ -117,17 +117,16 @@ def test_a_burst_of_close_requests_closes_once_and_cleanly(desktop, start_saver)
 
 # ---- Timer period and display power, read from Wine's relay trace of the calls ----
 
-RELAY_KEY = r"HKCU\Software\Wine\Debug"
-TRACED = "user32.CreateWindowExA;winmm.timeBeginPeriod;winmm.timeEndPeriod;gdi32.SwapBuffers"
+TRACED = ["user32.CreateWindowExA", "winmm.timeBeginPeriod", "winmm.timeEndPeriod",
+          "gdi32.SwapBuffers"]
 
 
 @pytest.fixture
 def traced(desktop):
     """The environment of a saver whose window creation, timer-period calls and presented frames
     are traced."""
-    desktop.reg("add", RELAY_KEY, "/v", "RelayInclude", "/d", TRACED, "/f")
-    yield {"WINEDEBUG": "+relay"}
-    desktop.reg("delete", RELAY_KEY, "/v", "RelayInclude", "/f")
+    with relay_traced(desktop, TRACED) as env:
+        yield env
 
 
 def traced_calls(saver):
