@@ -12,7 +12,8 @@ deps:
 	@tools/install_deps.sh
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DVELTA_LINUX_VELTA2=$(abspath $(LINUX_BUILD))/linux/velta2
 
 $(LINUX_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(LINUX_BUILD)

@@ -45,6 +45,11 @@ add_test(NAME music_player_tests
 set_tests_properties(music_player_tests PROPERTIES ENVIRONMENT "${WINE_ENV}"
     FIXTURES_REQUIRED wine LABELS unit TIMEOUT 300 RUN_SERIAL TRUE)
 
+# The Linux program that test_same_pictures.py compares with the saver: the native build that the
+# Makefile makes beside this one (it passes its path when it configures this tree).
+set(VELTA_LINUX_VELTA2 ${CMAKE_SOURCE_DIR}/build-linux/linux/velta2 CACHE FILEPATH
+    "The Linux program velta2, which the system tests compare with velta2.scr")
+
 # One ctest entry per system-test file, each with its own display and Wine server session.
 file(GLOB SYSTEM_TEST_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/system/test_*.py)
 foreach(test_file ${SYSTEM_TEST_FILES})
@@ -53,7 +58,7 @@ foreach(test_file ${SYSTEM_TEST_FILES})
     add_test(NAME ${name}
         COMMAND /usr/bin/python3 -m pytest -q -p no:cacheprovider ${test_file}
         --scr $<TARGET_FILE:velta2> --wintool $<TARGET_FILE:wintool>
-        --build-dir ${CMAKE_BINARY_DIR})
+        --build-dir ${CMAKE_BINARY_DIR} --linux-velta2 ${VELTA_LINUX_VELTA2})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${WINE_ENV}"
         FIXTURES_REQUIRED wine LABELS system TIMEOUT 900 RUN_SERIAL TRUE)
 endforeach()

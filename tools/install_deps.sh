@@ -11,7 +11,7 @@ wine wine64
 xvfb xauth x11-utils xdotool
 imagemagick python3-pil python3-pytest
 pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
-googletest nsis apitrace
+googletest nsis apitrace faketime
 clang libclang-rt-14-dev libvorbis-dev
 g++ pkg-config libx11-dev libgl-dev libglu1-mesa-dev libpulse-dev
 xscreensaver
