@@ -13,7 +13,7 @@ Compared per module:
 
 FRAMES is 10 unless VELTA_SAME_PICTURES_FRAMES says otherwise. Reading a trace costs about a
 microsecond a call and a frame holds some 125,000 of them, nearly all vertex data: ten frames
-take about 80 s for the twenty modules on two busy cores, thirty about 160 s. At the default
+take about 75 s for the twenty modules on two busy cores, thirty about 160 s. At the default
 speeds no module draws a random number or turns back at a bound within thirty frames, so frames
 11 to 30 take the same code paths as the first ten.
 
@@ -23,24 +23,23 @@ reseeding of modules 19 and 20 read time(): both programs run under libfaketime,
 wall clock at one second for both and leaves the monotonic clocks that pace the frames alone.
 Mesa draws nothing (GALLIUM_NOOP): only the calls matter here, and the tracer is faster. Each
 program is ended once it has presented its frames: Wine's relay trace of SwapBuffers counts the
-Windows frames, the Linux program's -fps report the Linux ones.
+Windows frames, tools/count_swaps.c, preloaded, the Linux ones.
 """
 import concurrent.futures
 import glob
-import math
 import os
 import pickle
 import re
 import shutil
 import signal
 import subprocess
-import threading
 import time
 
 import pytest
 
 from conftest import relay_traced, wait_until
 
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FRAMES = int(os.environ.get("VELTA_SAME_PICTURES_FRAMES", 10))
 MODULES = range(1, 21)
 SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
@@ -49,6 +48,7 @@ SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
 MODULE1_DEPTH = 5000
 FAKE_TIME = "2024-01-01 00:00:00"
 RUN_SECONDS = 120  # the longest a traced program may take for its frames
+CLIENT_GAP = 0.05  # seconds between one X client's end and the next one's start
 
 GLU_DATA = {"glNormal3f", "glTexCoord2f", "glVertex3f"}
 GLU_TOLERANCE = 1e-5
@@ -56,7 +56,6 @@ GLU_TOLERANCE = 1e-5
 FRAME_CALLS = "^gl(?!Normal3f$|TexCoord2f$|Vertex3f$)"
 CALL = re.compile(r"^(\d+) (\w+)\((.*?)\)(?: = .*?)?( // fake)?$")
 FAKE_FLAG = 1  # apitrace's mark of a call it made up, not one the program made
-FPS_LINE = re.compile(r"^velta2: ([\d.]+) frames per second$")
 SWAP_RETURN = re.compile(r"Ret\s+gdi32\.SwapBuffers\(")
 
 
@@ -72,61 +71,57 @@ def faketime_library():
     return found[0]
 
 
-def kill_group(proc):
-    """Ends the process and the processes it started. apitrace writes its trace out as each frame
-    begins to be presented, so a frame is on disk once the next one has been presented."""
-    try:
-        os.killpg(proc.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
-    proc.wait(30)
-
-
 # ---- recording ---------------------------------------------------------------------------------
 
-def trace_linux(program, module, trace, env):
-    """velta2 -root -module N until it has presented more than FRAMES frames. Each -fps line
-    reports frames * 1000 / ms over at least a second, to one decimal: its value less 0.05,
-    rounded up, is a lower bound of the frames presented in that time."""
-    proc = subprocess.Popen(["apitrace", "trace", "-o", trace, program, "-root", "-module",
-                             str(module), "-fps"], env=env, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, text=True, start_new_session=True)
-    watchdog = threading.Timer(RUN_SECONDS, os.killpg, (proc.pid, signal.SIGKILL))
-    watchdog.start()
-    presented = 0
+def trace_until_presented(args, env, out, presented):
+    """Runs `apitrace trace` on args until presented() tells that more than FRAMES frames have
+    been presented, then ends it. apitrace writes its trace out at each buffer swap, so a frame
+    is on disk once the next one has been presented."""
+    with open(out, "w") as f:
+        proc = subprocess.Popen(["apitrace", "trace"] + args, env=env, stdout=f,
+                                stderr=subprocess.STDOUT, start_new_session=True)
     try:
-        for line in proc.stdout:
-            m = FPS_LINE.match(line.strip())
-            presented += math.ceil(float(m[1]) - 0.05) if m else 0
-            if presented > FRAMES:
-                break
+        wait_until(lambda: presented() > FRAMES or proc.poll() is not None, RUN_SECONDS, 0.02)
     finally:
-        watchdog.cancel()
-        kill_group(proc)
-    assert presented > FRAMES, f"velta2 -module {module} presented only {presented} frames"
+        try:
+            os.killpg(proc.pid, signal.SIGKILL)  # Wine does not end on SIGTERM
+        except ProcessLookupError:
+            pass
+        proc.wait(30)
+        # Xvfb now and then resets a connection made just as another client ends.
+        time.sleep(CLIENT_GAP)
+    assert presented() > FRAMES, f"{args[2:]} presented only {presented()} frames"
+
+
+def trace_linux(program, counter, module, trace, env):
+    """velta2 -root -module N; its frames are counted by tools/count_swaps.c, preloaded."""
+    log = trace + ".swaps"
+
+    def presented():
+        try:
+            with open(log) as f:
+                return int(f.read().split()[0])
+        except (OSError, ValueError, IndexError):  # not yet written, or being written
+            return 0
+
+    env = dict(env, VELTA_SWAP_LOG=log, LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
+    trace_until_presented(["-o", trace, program, "-root", "-module", str(module)], env,
+                          trace + ".out", presented)
 
 
 def trace_windows(desktop, module, trace, env):
-    """velta2.scr /s with only module N enabled, from a new key, until it has presented more
-    than FRAMES frames: Wine's relay trace writes a "Ret" line as each SwapBuffers call ends."""
+    """velta2.scr /s with only module N enabled, from a new key; Wine's relay trace writes a
+    "Ret" line as each SwapBuffers call ends."""
     desktop.delete_key(SETTINGS_KEY)
     switches = {f"mod{k} active": int(k == module) for k in MODULES}
     desktop.set_dwords(SETTINGS_KEY, {"mod1 depth": MODULE1_DEPTH, **switches})
     out = trace + ".out"
-    with open(out, "w") as f:
-        proc = subprocess.Popen(["apitrace", "trace", "-o", trace, "wine", desktop.scr, "/s"],
-                                env=env, stdout=f, stderr=subprocess.STDOUT,
-                                start_new_session=True)
 
-    def swaps():
+    def presented():
         with open(out, errors="replace") as f:
             return len(SWAP_RETURN.findall(f.read()))
 
-    try:
-        wait_until(lambda: swaps() > FRAMES or proc.poll() is not None, RUN_SECONDS, 0.05)
-    finally:
-        kill_group(proc)
-    assert swaps() > FRAMES, f"velta2.scr with module {module} presented only {swaps()} frames"
+    trace_until_presented(["-o", trace, "wine", desktop.scr, "/s"], env, out, presented)
 
 
 # ---- reading -----------------------------------------------------------------------------------
@@ -226,7 +221,8 @@ def first_difference(what, a, b, same=lambda x, y: x == y):
     if at is None and len(a) == len(b):
         return None
     at = min(len(a), len(b)) if at is None else at
-    return f"{what}, call {at} of {len(a)}/{len(b)}: {a[at:at + 1]} / {b[at:at + 1]}"
+    return (f"{what}, call {at} of {len(a)}/{len(b)}: {str(a[at:at + 1])[:300]} / "
+            f"{str(b[at:at + 1])[:300]}")
 
 
 def differences(linux, windows):
@@ -244,8 +240,8 @@ class Bench:
     """Traces the modules in the order asked for, one ahead, and reads each pair of traces in a
     thread of its own while the next pair is traced."""
 
-    def __init__(self, desktop, program, env):
-        self.desktop, self.program, self.env = desktop, program, env
+    def __init__(self, desktop, program, counter, env):
+        self.desktop, self.program, self.counter, self.env = desktop, program, counter, env
         self.pool = concurrent.futures.ThreadPoolExecutor(2)
         self.results = {}
         self.started = time.monotonic()
@@ -258,7 +254,8 @@ class Bench:
         trace_windows(self.desktop, module, windows, self.env)
         config = base + "-config"  # an empty XDG_CONFIG_HOME: no settings file
         os.makedirs(config)
-        trace_linux(self.program, module, linux, dict(self.env, XDG_CONFIG_HOME=config))
+        trace_linux(self.program, self.counter, module, linux,
+                    dict(self.env, XDG_CONFIG_HOME=config))
         self.tracing += time.monotonic() - t
         return self.pool.submit(self._compare, linux, windows)
 
@@ -297,10 +294,13 @@ def bench(desktop, pytestconfig):
     assert program and os.access(program, os.X_OK), \
         f"no Linux program at --linux-velta2 {program!r}: build it first (make build)"
     assert shutil.which("apitrace"), "apitrace is missing (tools/install_deps.sh)"
+    counter = os.path.join(desktop.workdir, "libcount_swaps.so")
+    subprocess.run(["cc", "-shared", "-fPIC", "-O2", "-o", counter,
+                    os.path.join(ROOT, "tools", "count_swaps.c"), "-ldl"], check=True, timeout=120)
     env = dict(desktop.env, LD_PRELOAD=faketime_library(), FAKETIME=FAKE_TIME,
                FAKETIME_DONT_FAKE_MONOTONIC="1", NO_FAKE_STAT="1", GALLIUM_NOOP="1")
     with relay_traced(desktop, ["gdi32.SwapBuffers"]) as relay:
-        b = Bench(desktop, os.path.abspath(program), dict(env, **relay))
+        b = Bench(desktop, os.path.abspath(program), counter, dict(env, **relay))
         yield b
         b.close()
     desktop.delete_key(SETTINGS_KEY)
