@@ -2,23 +2,21 @@
 and a cycle through all twenty modules with a 1-second cycle time runs without a GL error, a
 crash or a growing memory footprint.
 
-Two ways of putting a module on screen. The scene probe (tests/bench/scene_probe.cpp) draws
-a module with the saver's own drawing code in a window of its own and counts every GL error;
-the saver itself is told which module to show through its registry values: only that
-module's "mod%d active" switch on, and "mod1 depth" present so that the module values are
-read at all. The saver tests need a build that reads its settings from the registry; they
-find out with one short run and are skipped when it does not.
+The scene probe (tests/bench/scene_probe.cpp) draws a module with the saver's own drawing code
+in a window of its own and counts every GL error; the saver itself cycles through all twenty
+with a cycle time set in its registry values. That the saver puts the one enabled module on
+screen with that module's own view is shown for all twenty by test_same_pictures.py, whose
+saver runs have only that module enabled. The saver tests need a build that reads its settings
+from the registry; they find out with one short run and are skipped when it does not.
 """
 import os
 import re
-import shutil
 import signal
 import time
 
 import pytest
 
 from conftest import assert_glyph_shapes, picture_distance, wait_until
-from test_keys import params
 
 SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
 MODULES = range(8, 21)
@@ -105,10 +103,6 @@ def saver_settings(desktop, **values):
                                       **{n.replace("_", " "): v for n, v in values.items()}})
 
 
-def only_module(k):
-    return {f"mod{m}_active": int(m == k) for m in range(1, 21)}
-
-
 @pytest.fixture(scope="session")
 def registry_settings(desktop):
     """Whether the saver reads and writes its settings in the registry: every run saves the
@@ -134,35 +128,6 @@ def saver_with_settings(desktop, start_saver, registry_settings):
         pytest.skip("this build does not keep its settings in the registry yet")
     yield start_saver
     desktop.delete_key(SETTINGS_KEY)
-
-
-# Each module's own default zoom (depth) and speed, as the F11 box shows them while that
-# module is on screen; no two of modules 8 to 20 share a depth.
-DEFAULT_DEPTH_AND_SPEED = {
-    8: (14.0, 0.5), 9: (30.0, 0.5), 10: (45.0, 0.3), 11: (27.9, 0.5), 12: (60.0, 0.3),
-    13: (50.1, 0.3), 14: (45.8, 0.5), 15: (34.5, 0.5), 16: (29.8, 0.3), 17: (41.0, 0.3),
-    18: (15.0, 0.5), 19: (12.0, 0.18), 20: (16.55, 0.43)}
-
-
-@pytest.mark.parametrize("module", MODULES)
-def test_saver_shows_the_only_enabled_module(desktop, saver_with_settings, module):
-    """The saver puts the one enabled module on screen: glyph-textured shapes, and the F11 box
-    shows that module's own view. (The probe tests above tie each module to its picture;
-    matching the saver's screenshot against them failed under load, as the two reach the
-    screenshot after different frame counts.)"""
-    saver_settings(desktop, **only_module(module))
-    desktop.xdotool("mousemove", 300, 200)
-    saver = saver_with_settings("/s")
-    saver.wait_window()
-    time.sleep(SHOT_AFTER)
-    shot = desktop.screenshot(f"saver-module-{module}.png")
-    shown = params(desktop)
-    desktop.xdotool("key", "Escape")
-    assert saver.wait(20) == 0
-    assert_glyph_shapes(shot)
-    depth, speed = DEFAULT_DEPTH_AND_SPEED[module]
-    assert shown["g_fDepth"] == pytest.approx(depth, abs=0.01), shown
-    assert shown["g_fSpeed"] == pytest.approx(speed, abs=0.01), shown
 
 
 def test_saver_cycles_through_the_modules_at_one_second(desktop, saver_with_settings):
