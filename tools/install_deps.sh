@@ -14,7 +14,7 @@ pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
 googletest nsis apitrace faketime
 clang libclang-rt-14-dev libvorbis-dev
 g++ pkg-config libx11-dev libgl-dev libglu1-mesa-dev libpulse-dev
-xscreensaver
+xscreensaver xscreensaver-gl
 "
 
 missing=""
