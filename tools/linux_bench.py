@@ -45,13 +45,29 @@ class Counted:
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def frames(self):
-        """(frames so far, monotonic second of the first one) or (0, None)."""
-        try:
-            with open(self.log) as f:
-                count, first = f.read().split()
-            return int(count), int(first) / 1e9
-        except (OSError, ValueError):
-            return 0, None
+        """(frames so far, monotonic second of the first one) or (0, None). The counter writes
+        its file anew on every frame, so a read may find it cut short: that read is repeated."""
+        for _ in range(50):
+            try:
+                with open(self.log) as f:
+                    count, first = f.read().split()
+                return int(count), int(first) / 1e9
+            except FileNotFoundError:
+                return 0, None
+            except (OSError, ValueError):
+                time.sleep(0.001)
+        return 0, None
+
+    def measure(self, seconds):
+        """Share of one core and frames per second over seconds."""
+        t0, c0, f0 = time.monotonic(), cpu_seconds(self.proc.pid), self.frames()[0]
+        time.sleep(seconds)
+        wall = time.monotonic() - t0
+        return (cpu_seconds(self.proc.pid) - c0) / wall, (self.frames()[0] - f0) / wall
+
+    def stop(self):
+        self.proc.terminate()
+        return self.proc.wait(30)
 
 
 class Traced(Counted):
@@ -66,17 +82,6 @@ class Traced(Counted):
 
     def frames(self):
         return count_frames(self.log), None
-
-    def measure(self, seconds):
-        """Share of one core and frames per second over seconds."""
-        t0, c0, f0 = time.monotonic(), cpu_seconds(self.proc.pid), self.frames()[0]
-        time.sleep(seconds)
-        wall = time.monotonic() - t0
-        return (cpu_seconds(self.proc.pid) - c0) / wall, (self.frames()[0] - f0) / wall
-
-    def stop(self):
-        self.proc.terminate()
-        return self.proc.wait(30)
 
 
 def cells(figures):
