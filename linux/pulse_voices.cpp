@@ -38,14 +38,14 @@ void play_copy(Voice& voice) {
     Decoder dec;
     if (!tune.bytes || !decoder_open_bytes(&dec, tune.bytes, static_cast<uint32_t>(tune.size)))
         return;
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, static_cast<uint32_t>(dec.nRate),
+    const pa_sample_spec format = {PA_SAMPLE_S16LE, static_cast<uint32_t>(dec.nRate),
                                  static_cast<uint8_t>(dec.nChannels)};
     pa_buffer_attr buffer;
     buffer.maxlength = buffer.prebuf = buffer.minreq = buffer.fragsize = uint32_t(-1);
-    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(STREAM_BUFFER_MS * 1000, &spec));
+    buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(STREAM_BUFFER_MS * 1000, &format));
     int error = 0;
     pa_simple* stream = pa_simple_new(nullptr, "Velta II", PA_STREAM_PLAYBACK, nullptr, "tune",
-                                      &spec, nullptr, &buffer, &error);
+                                      &format, nullptr, &buffer, &error);
     if (!stream) {
         if (!g_bNoServerTold.exchange(true))
             std::fprintf(stderr, "velta2: no sound (%s); the modules go on silently\n",
