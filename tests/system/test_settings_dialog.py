@@ -109,7 +109,9 @@ class SettingsDialog:
         return {int(r["id"]): r for r in rows}
 
     def control(self, cid):
-        return self.controls()[cid]
+        code, rows = self.desktop.wintool("control", self.hwnd, cid)
+        assert code == 0 and rows, f"no control {cid}"
+        return rows[0]
 
     def checked(self, cid):
         return self.control(cid)["check"] == "1"
@@ -120,7 +122,8 @@ class SettingsDialog:
     def click(self, cid, where=0.5):
         # Every look at the controls starts a Windows program; their places are read once.
         if self._layout is None:
-            self._layout = self.controls()
+            rows = self.desktop.wintool("children", self.hwnd, "places")[1]
+            self._layout = {int(r["id"]): r for r in rows}
         c = self._layout[cid]
         x = int(c["x"]) + int(c["w"]) // 2
         y = int(c["y"]) + int(int(c["h"]) * where)

@@ -13,20 +13,27 @@
 
 namespace {
 
+// Set by "children HWND places": only where the controls are, without a message to any of them.
+bool g_bPlacesOnly = false;
+
 void print_window(HWND hwnd) {
     char cls[128] = "", title[256] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    // WM_GETTEXT rather than GetWindowTextA: across processes only the message reads what an
-    // edit box holds.
+    const bool button = _stricmp(cls, "Button") == 0;
+    // Across processes GetWindowTextA reads the text the window manager keeps, without a
+    // message; that is all a button or a label has. Anything else (an edit box above all)
+    // holds its own text, which only WM_GETTEXT reads. A dialog whose thread is drawing a
+    // preview answers a message only between frames, so the messages are kept few.
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+    if (g_bPlacesOnly || button || _stricmp(cls, "Static") == 0 ||
+        !SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
                              SMTO_ABORTIFHUNG, 2000, &length))
         GetWindowTextA(hwnd, title, sizeof title);
     RECT r = {};
     GetWindowRect(hwnd, &r);
     // Buttons also tell whether they are checked; a control's id is its dialog id.
     DWORD_PTR check = 0;
-    if (_stricmp(cls, "Button") == 0)
+    if (button && !g_bPlacesOnly)
         SendMessageTimeoutA(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &check);
     std::printf("hwnd=%llu class=\"%s\" title=\"%s\" x=%ld y=%ld w=%ld h=%ld visible=%d "
                 "style=0x%08lx exstyle=0x%08lx parent=%llu id=%d check=%d enabled=%d\n",
@@ -501,7 +508,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "children") == 0) {
+        g_bPlacesOnly = argc >= 4 && std::strcmp(argv[3], "places") == 0;
         EnumChildWindows(handle_arg(argv[2]), print_if_class, 0);
+        return 0;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "control") == 0) {
+        // One control: two messages instead of two for every control of the dialog, which
+        // answers them only between the preview's frames.
+        HWND control = GetDlgItem(handle_arg(argv[2]), std::atoi(argv[3]));
+        if (!control)
+            return 1;
+        print_window(control);
         return 0;
     }
     if (argc >= 3 && std::strcmp(argv[1], "items") == 0) {
@@ -564,13 +581,14 @@ int main(int argc, char** argv) {
         return set_values(argv[2], argc - 3, argv + 3);
     if (argc >= 3 && std::strcmp(argv[1], "regdump") == 0)
         return dump_values(argv[2]);
-    std::fprintf(stderr, "usage: wintool find CLASS TITLE | list CLASS | children HWND | "
-                         "items HWND | click HWND ID | host W H SECONDS [X Y] | at X Y | "
-                         "power HWND STATE | monitors | procinfo HWND | "
-                         "describe FILE | cursor | "
-                         "post HWND MSG WPARAM LPARAM [COUNT] | answer CAPTION ID SECONDS | "
-                         "storm CLASS TITLE SECONDS MSG:WPARAM:LPARAM... | "
-                         "layout CAPTION FILE TEMPLATE [SECONDS] | "
-                         "regset KEY (NAME TYPE HEX)... | regdump KEY\n");
+    std::fprintf(stderr,
+                 "usage: wintool find CLASS TITLE | list CLASS | children HWND [places] | "
+                 "control HWND ID | items HWND | click HWND ID | host W H SECONDS [X Y] | at X Y | "
+                 "power HWND STATE | monitors | procinfo HWND | "
+                 "describe FILE | cursor | "
+                 "post HWND MSG WPARAM LPARAM [COUNT] | answer CAPTION ID SECONDS | "
+                 "storm CLASS TITLE SECONDS MSG:WPARAM:LPARAM... | "
+                 "layout CAPTION FILE TEMPLATE [SECONDS] | "
+                 "regset KEY (NAME TYPE HEX)... | regdump KEY\n");
     return 2;
 }
