@@ -1,6 +1,8 @@
 /* Counts a program's presented frames for the processor-use benchmark: wraps its buffer swaps,
  * and writes the count and the time of the first one (CLOCK_MONOTONIC, ns) to the file named by
- * VELTA_SWAP_LOG on every frame. Loaded with LD_PRELOAD; never part of the product. */
+ * VELTA_SWAP_LOG on every frame. The file is written beside it and renamed over it, so a reader
+ * finds either the last count or the one before, never a line cut short. Loaded with LD_PRELOAD;
+ * never part of the product. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
@@ -18,10 +20,14 @@ static void count_frame(void) {
     if (frames++ == 0)
         first = now.tv_sec * 1000000000LL + now.tv_nsec;
     const char* path = getenv("VELTA_SWAP_LOG");
-    FILE* f = path ? fopen(path, "w") : NULL;
+    char temporary[4096];
+    if (!path || snprintf(temporary, sizeof temporary, "%s.new", path) >= (int)sizeof temporary)
+        return;
+    FILE* f = fopen(temporary, "w");
     if (f) {
         fprintf(f, "%lu %lld\n", frames, first);
-        fclose(f);
+        if (fclose(f) == 0)
+            rename(temporary, path);
     }
 }
 

@@ -45,18 +45,13 @@ class Counted:
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def frames(self):
-        """(frames so far, monotonic second of the first one) or (0, None). The counter writes
-        its file anew on every frame, so a read may find it cut short: that read is repeated."""
-        for _ in range(50):
-            try:
-                with open(self.log) as f:
-                    count, first = f.read().split()
-                return int(count), int(first) / 1e9
-            except FileNotFoundError:
-                return 0, None
-            except (OSError, ValueError):
-                time.sleep(0.001)
-        return 0, None
+        """(frames so far, monotonic second of the first one) or (0, None) before the first."""
+        try:
+            with open(self.log) as f:
+                count, first = f.read().split()
+        except FileNotFoundError:
+            return 0, None
+        return int(count), int(first) / 1e9
 
     def measure(self, seconds):
         """Share of one core and frames per second over seconds."""

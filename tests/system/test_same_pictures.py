@@ -101,7 +101,7 @@ def trace_linux(program, counter, module, trace, env):
         try:
             with open(log) as f:
                 return int(f.read().split()[0])
-        except (OSError, ValueError, IndexError):  # not yet written, or being written
+        except FileNotFoundError:  # no frame yet
             return 0
 
     env = dict(env, VELTA_SWAP_LOG=log, LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
