@@ -23,6 +23,7 @@ def start_xvfb(width, height, extra_args=()):
     os.close(write_fd)
     with os.fdopen(read_fd) as f:
         number = f.readline().strip()
+    assert number, "Xvfb did not start"
     return xvfb, f":{number}"
 
 
