@@ -6,8 +6,7 @@ The scene probe (tests/bench/scene_probe.cpp) draws a module with the saver's ow
 in a window of its own and counts every GL error; the saver itself cycles through all twenty
 with a cycle time set in its registry values. That the saver puts the one enabled module on
 screen with that module's own view is shown for all twenty by test_same_pictures.py, whose
-saver runs have only that module enabled. The saver tests need a build that reads its settings
-from the registry; they find out with one short run and are skipped when it does not.
+saver runs have only that module enabled.
 """
 import os
 import re
@@ -103,29 +102,8 @@ def saver_settings(desktop, **values):
                                       **{n.replace("_", " "): v for n, v in values.items()}})
 
 
-@pytest.fixture(scope="session")
-def registry_settings(desktop):
-    """Whether the saver reads and writes its settings in the registry: every run saves the
-    complete settings, so module 20's speed is there after one short run."""
-    desktop.delete_key(SETTINGS_KEY)
-    desktop.xdotool("mousemove", 300, 200)
-    proc = desktop.spawn([desktop.scr, "/s"])
-    wait_until(lambda: desktop.find_window("WindowsScreenSaverClass", "Screen Saver"), 30)
-    time.sleep(1.0)
-    desktop.xdotool("key", "Escape")
-    try:
-        proc.wait(30)
-    finally:
-        stop(proc)
-    saved = desktop.has_value(SETTINGS_KEY, "mod20 speed")
-    desktop.delete_key(SETTINGS_KEY)
-    return saved
-
-
 @pytest.fixture
-def saver_with_settings(desktop, start_saver, registry_settings):
-    if not registry_settings:
-        pytest.skip("this build does not keep its settings in the registry yet")
+def saver_with_settings(desktop, start_saver):
     yield start_saver
     desktop.delete_key(SETTINGS_KEY)
 
