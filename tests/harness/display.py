@@ -4,6 +4,11 @@ import subprocess
 import time
 
 
+# Xvfb now and then resets a connection made just as another client ends: seconds to leave
+# between one X client's end and the next one's start.
+CLIENT_GAP = 0.05
+
+
 def wait_until(predicate, timeout, interval=0.2):
     deadline = time.monotonic() + timeout
     while True:

@@ -15,12 +15,11 @@ import time
 import pytest
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from harness.display import screenshot, start_xvfb, wait_until  # noqa: E402
+from harness.display import CLIENT_GAP, screenshot, start_xvfb, wait_until  # noqa: E402
 from harness.sound import sound  # noqa: E402,F401  (the fixture)
 
 SCREEN_W, SCREEN_H = 800, 600  # the size of the program's own window
 WINDOW_NAME = "Velta II"
-CLIENT_GAP = 0.05  # seconds between one X client's end and the next one's start
 
 
 def pytest_addoption(parser):

@@ -38,6 +38,7 @@ import time
 import pytest
 
 from conftest import relay_traced, wait_until
+from harness.display import CLIENT_GAP
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FRAMES = int(os.environ.get("VELTA_SAME_PICTURES_FRAMES", 30))
@@ -48,7 +49,6 @@ SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
 MODULE1_DEPTH = 5000
 FAKE_TIME = "2024-01-01 00:00:00"
 RUN_SECONDS = 120  # the longest a traced program may take for its frames
-CLIENT_GAP = 0.05  # seconds between one X client's end and the next one's start
 
 GLU_DATA = {"glNormal3f", "glTexCoord2f", "glVertex3f"}
 GLU_TOLERANCE = 1e-5
