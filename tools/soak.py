@@ -5,7 +5,14 @@
 Every minute it samples the saver's Windows handle and thread counts and working set (from the
 system's process list, through wintool) and the Wine process's private resident memory and
 thread count (from /proc, llvmpipe's threads included). Frames are counted from Wine's relay
-trace of SwapBuffers. At the end it reports the exit code and whether the settings were saved.
+trace of SwapBuffers. At the end it reports the exit code, whether the settings were saved, and whether the run was
+flat. Flat means, over the samples from minute 5 on (the first minutes are every module's first
+use and the players' start):
+  - handles and both thread counts move within a band of FLAT_BAND (a player's wave-out thread
+    and its handles come and go with the overlapping copies of the tune), and
+  - neither memory figure grows by more than FLAT_MIB_PER_HOUR, by a least-squares line: one
+    4 KiB buffer lost per copy of the tune, 1,125 copies an hour, would be 4.4 MiB an hour, and
+  - every minute drew at least 3/4 of the median minute's frames.
 
     BUILD=build /usr/bin/python3 tools/soak.py [MINUTES]      (default 10)
 """
@@ -23,6 +30,9 @@ from virtual_desktop import VirtualDesktop  # noqa: E402
 BUILD = os.path.abspath(os.environ.get("BUILD", "build"))
 SCR = os.path.join(BUILD, "velta2.scr")
 WINTOOL = os.path.join(BUILD, "tests", "wintool.exe")
+SETTLED_MINUTE = 5
+FLAT_BAND = 3
+FLAT_MIB_PER_HOUR = 2.0
 SETTINGS = r"HKCU\Software\Quillon\Velta II"
 DEBUG_KEY = r"HKCU\Software\Wine\Debug"
 
@@ -94,6 +104,43 @@ def count_frames(trace):
         return sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
 
 
+def slope_per_hour(points):
+    """Least-squares slope of (minute, value) points, per hour."""
+    n = len(points)
+    mx = sum(x for x, _ in points) / n
+    my = sum(y for _, y in points) / n
+    sxx = sum((x - mx) ** 2 for x, _ in points)
+    return 60 * sum((x - mx) * (y - my) for x, y in points) / sxx if sxx else 0.0
+
+
+def flatness(rows):
+    """Judges the rows (minute, handles, win-threads, working-set KiB, private KiB,
+    unix-threads, frames) from SETTLED_MINUTE on; returns (flat, report lines)."""
+    settled = [r for r in rows if r[0] >= SETTLED_MINUTE]
+    if len(settled) < 3:
+        return False, ["too short to judge flatness (needs minutes 5 to 7 at least)"]
+    lines, flat = [], True
+    for index, name in ((1, "handles"), (2, "Windows threads"), (5, "Unix threads")):
+        values = [r[index] for r in settled]
+        ok = max(values) - min(values) <= FLAT_BAND
+        flat &= ok
+        lines.append(f"{name}: {min(values)} to {max(values)} ({'flat' if ok else 'NOT flat'})")
+    for index, name in ((3, "working set"), (4, "private resident")):
+        slope = slope_per_hour([(r[0], r[index] / 1024) for r in settled])
+        ok = slope <= FLAT_MIB_PER_HOUR
+        flat &= ok
+        lines.append(f"{name}: {min(r[index] for r in settled) / 1024:.1f} to "
+                     f"{max(r[index] for r in settled) / 1024:.1f} MiB, trend {slope:+.2f} MiB "
+                     f"an hour ({'flat' if ok else 'NOT flat'})")
+    per_minute = sorted(b[6] - a[6] for a, b in zip(settled, settled[1:]))
+    median = per_minute[len(per_minute) // 2]
+    ok = per_minute[0] >= 0.75 * median
+    flat &= ok
+    lines.append(f"frames a minute: {per_minute[0]} to {per_minute[-1]}, median {median} "
+                 f"({'steady' if ok else 'NOT steady'})")
+    return flat, lines
+
+
 def main():
     minutes = float(sys.argv[1]) if len(sys.argv) > 1 else 10.0
     runtime = tempfile.mkdtemp(prefix="velta-soak-pulse-")
@@ -116,12 +163,15 @@ def main():
             print("minute  handles  win-threads  working-set-KiB  private-resident-KiB  "
                   "unix-threads  frames")
             start = time.monotonic()
+            rows = []
             for minute in range(int(minutes) + 1):
                 while time.monotonic() - start < minute * 60:
                     time.sleep(1)
                 w = windows_side(desk, hwnd)
                 rss, threads = proc_status(saver.pid)
                 frames = count_frames(trace)
+                rows.append((minute, int(w.get("handles", 0)), int(w.get("threads", 0)),
+                             int(w.get("workingset", 0)) // 1024, rss, threads, frames))
                 print(f"{minute:6d}  {w.get('handles', '?'):>7}  {w.get('threads', '?'):>11}  "
                       f"{int(w.get('workingset', 0)) // 1024:15d}  {rss:20d}  {threads:12d}  "
                       f"{frames:6d}", flush=True)
@@ -129,6 +179,10 @@ def main():
             code = saver.wait(60)
             saved = "mod1 depth" in reg(desk, "query", SETTINGS)
             print(f"exit code {code}; settings saved: {'yes' if saved else 'no'}")
+            flat, lines = flatness(rows)
+            for line in lines:
+                print(line)
+            print(f"flat: {'yes' if flat else 'no'}")
         finally:
             restore_saver(desk)
             subprocess.run(["pulseaudio", "--kill"], env=pulse_env)

@@ -1,0 +1,103 @@
+#!/usr/bin/python3
+"""Prints how the full-screen saver with sound on fares when its sound server dies: how long a
+mouse movement takes to close it, with the server alive and with the server killed just before
+(copies of the tune playing on it), and how soon a copy plays again once a server is back.
+
+Each run starts velta2.scr /s with sound on (PulseAudio null sink), waits until a copy plays and
+3.5 s more, then:
+- alive:  moves the mouse and times the close;
+- killed: kills the server (SIGTERM), starts it again 1 s later, times until a copy of the saver
+  plays on it, kills it again, waits 0.3 s, moves the mouse and times the close.
+The close time runs from the mouse movement to the end of the Wine process.
+
+Usage: BUILD=build /usr/bin/python3 tools/sound_loss_bench.py [RUNS]     (default 5 of each)
+"""
+import os
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "windows", "system"))
+from conftest import Desktop, Sound, wait_until  # noqa: E402  (the system tests' harness)
+from music_bench import Options  # noqa: E402
+from test_music import kill_sound_server, saver_streams  # noqa: E402
+
+BUILD = os.path.abspath(os.environ.get("BUILD", os.path.join(ROOT, "build")))
+SETTINGS = r"HKCU\Software\Quillon\Velta II"
+
+
+def one_run(desktop, sound, kill):
+    """(close seconds, exit code, seconds from the server's return to a copy on it or None)."""
+    desktop.xdotool("mousemove", 300, 200)
+    saver = desktop.spawn([desktop.scr, "/s"], sound.wine_env)
+    back = None
+    try:
+        if not wait_until(lambda: saver_streams(sound), 30):
+            raise RuntimeError("the tune did not start")
+        time.sleep(3.5)
+        if kill:
+            kill_sound_server(sound)
+            time.sleep(1.0)
+            sound.start()
+            started = time.monotonic()
+            if wait_until(lambda: saver_streams(sound), 15, interval=0.05):
+                back = time.monotonic() - started
+            kill_sound_server(sound)
+            time.sleep(0.3)
+        moved = time.monotonic()
+        desktop.xdotool("mousemove", 500, 400)
+        code = saver.wait(60)
+        return time.monotonic() - moved, code, back
+    finally:
+        if saver.poll() is None:
+            os.killpg(saver.pid, signal.SIGKILL)
+        if subprocess.run(["pactl", "info"], env=sound.plain_env,
+                          capture_output=True).returncode != 0:
+            sound.start()
+
+
+def main():
+    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 5
+    workdir = tempfile.mkdtemp(prefix="velta-sound-loss-")
+    desktop = Desktop(Options(scr=os.path.join(BUILD, "velta2.scr"),
+                              wintool=os.path.join(BUILD, "tests", "wintool.exe"),
+                              build_dir=BUILD), workdir)
+    desktop.start()
+    sound = Sound(workdir)
+    sound.start()
+    desktop.reg("add", SETTINGS, "/v", "enable sound", "/t", "REG_DWORD", "/d", "1", "/f")
+    results = {False: [], True: []}
+    try:
+        for i in range(runs):
+            for kill in (False, True):
+                close, code, back = one_run(desktop, sound, kill)
+                results[kill].append((close, code, back))
+                print(f"run {i + 1}, server {'killed' if kill else 'alive '}: closed in "
+                      f"{close:.2f} s, exit code {code}" +
+                      (f"; a copy played {back:.2f} s after the server came back" if kill and
+                       back is not None else "; no copy after the server came back" if kill
+                       else ""), flush=True)
+    finally:
+        desktop.reg("delete", SETTINGS, "/v", "enable sound", "/f")
+        sound.stop()
+        desktop.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
+    for kill in (False, True):
+        closes = [r[0] for r in results[kill]]
+        codes = sorted({r[1] for r in results[kill]})
+        print(f"server {'killed' if kill else 'alive'}: close median {statistics.median(closes):.2f} s"
+              f" (min {min(closes):.2f}, max {max(closes):.2f}), exit codes {codes}")
+    backs = [r[2] for r in results[True] if r[2] is not None]
+    print(f"a copy on the returned server: {len(backs)} of {runs} runs" +
+          (f", median {statistics.median(backs):.2f} s after it came back "
+           f"(max {max(backs):.2f})" if backs else ""))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
