@@ -5,9 +5,9 @@
 Every minute it samples the saver's Windows handle and thread counts and working set (from the
 system's process list, through wintool) and the Wine process's private resident memory and
 thread count (from /proc, llvmpipe's threads included). Frames are counted from Wine's relay
-trace of SwapBuffers. At the end it reports the exit code, whether the settings were saved, and whether the run was
-flat. Flat means, over the samples from minute 5 on (the first minutes are every module's first
-use and the players' start):
+trace of SwapBuffers. At the end it reports the exit code, whether the settings were saved, and
+whether the run was flat. Flat means, over the samples from minute 5 on (the first minutes are
+every module's first use and the players' start):
   - handles and both thread counts move within a band of FLAT_BAND (a player's wave-out thread
     and its handles come and go with the overlapping copies of the tune), and
   - neither memory figure grows by more than FLAT_MIB_PER_HOUR, by a least-squares line: one

@@ -210,33 +210,3 @@ def test_saver_outlives_its_sound_server_and_still_closes_at_once(desktop, sound
         if subprocess.run(["pactl", "info"], env=sound.plain_env,
                           capture_output=True).returncode != 0:
             sound.start()
-
-
-def test_saver_closes_at_once_with_a_player_stuck_in_its_device(desktop, start_saver,
-                                                               saver_with_switch):
-    """The stand-in wave-out device (winmm_stand_in.cpp) stops returning buffers and then never
-    comes back from the reset that ends the copy: that player is left behind, and the saver
-    still closes at a key, with exit code 0."""
-    saver_with_switch(1)
-    plant = os.path.join(os.path.dirname(__file__), "..", "unit", "run_with_stand_in_winmm.sh")
-    stand_in = os.path.join(os.path.dirname(desktop.wintool_exe), "winmm_stand_in.dll")
-    out = open(os.path.join(desktop.workdir, "stuck-player.txt"), "w")
-    saver = subprocess.Popen([plant, stand_in, "wine", desktop.scr, "/s"], stdout=out,
-                             stderr=subprocess.STDOUT, start_new_session=True,
-                             env=dict(desktop.env, VELTA_WAVE_PLAN="hang20"))
-    try:
-        assert wait_until(lambda: desktop.find_window("WindowsScreenSaverClass", "Screen Saver"),
-                          30)
-        time.sleep(1.0)  # the device has stalled: the copy's reset will never come back
-        assert saver.poll() is None
-        pressed = time.monotonic()
-        desktop.xdotool("key", "Escape")
-        assert saver.wait(10) == 0
-        print(f"closed {time.monotonic() - pressed:.2f} s after the key")
-    finally:
-        if saver.poll() is None:  # the planting script puts Wine's WINMM back on SIGTERM
-            os.killpg(saver.pid, signal.SIGTERM)
-            try:
-                saver.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(saver.pid, signal.SIGKILL)
