@@ -12,7 +12,10 @@ every module's first use and the players' start):
     and its handles come and go with the overlapping copies of the tune), and
   - neither memory figure grows by more than FLAT_MIB_PER_HOUR, by a least-squares line: one
     4 KiB buffer lost per copy of the tune, 1,125 copies an hour, would be 4.4 MiB an hour, and
-  - every minute drew at least 3/4 of the median minute's frames.
+  - every minute drew frames, and the processor time each frame costs (the Wine process's,
+    llvmpipe's threads included) grows by less than FLAT_CPU_SHARE_PER_HOUR of its median, by
+    a least-squares line. Frames a minute alone would follow whatever else the machine runs;
+    the processor time per frame shows the saver's own work growing.
 
     BUILD=build /usr/bin/python3 tools/soak.py [MINUTES]      (default 10)
 """
@@ -33,6 +36,7 @@ WINTOOL = os.path.join(BUILD, "tests", "wintool.exe")
 SETTLED_MINUTE = 5
 FLAT_BAND = 3
 FLAT_MIB_PER_HOUR = 2.0
+FLAT_CPU_SHARE_PER_HOUR = 0.10
 SETTINGS = r"HKCU\Software\Quillon\Velta II"
 DEBUG_KEY = r"HKCU\Software\Wine\Debug"
 
@@ -48,7 +52,10 @@ def proc_status(pid):
         for line in f:
             key, _, value = line.partition(":")
             fields[key] = value.split()[0] if value.split() else ""
-    return int(fields.get("RssAnon", 0)), int(fields.get("Threads", 0))
+    with open(f"/proc/{pid}/stat") as f:
+        ticks = f.read().rsplit(")", 1)[1].split()
+    cpu = (int(ticks[11]) + int(ticks[12])) / os.sysconf("SC_CLK_TCK")  # user and system
+    return int(fields.get("RssAnon", 0)), int(fields.get("Threads", 0)), cpu
 
 
 def windows_side(desk, hwnd):
@@ -115,7 +122,8 @@ def slope_per_hour(points):
 
 def flatness(rows):
     """Judges the rows (minute, handles, win-threads, working-set KiB, private KiB,
-    unix-threads, frames) from SETTLED_MINUTE on; returns (flat, report lines)."""
+    unix-threads, frames, processor seconds) from SETTLED_MINUTE on; returns (flat, report
+    lines)."""
     settled = [r for r in rows if r[0] >= SETTLED_MINUTE]
     if len(settled) < 3:
         return False, ["too short to judge flatness (needs minutes 5 to 7 at least)"]
@@ -132,12 +140,17 @@ def flatness(rows):
         lines.append(f"{name}: {min(r[index] for r in settled) / 1024:.1f} to "
                      f"{max(r[index] for r in settled) / 1024:.1f} MiB, trend {slope:+.2f} MiB "
                      f"an hour ({'flat' if ok else 'NOT flat'})")
-    per_minute = sorted(b[6] - a[6] for a, b in zip(settled, settled[1:]))
-    median = per_minute[len(per_minute) // 2]
-    ok = per_minute[0] >= 0.75 * median
+    steps = list(zip(settled, settled[1:]))
+    per_minute = sorted(b[6] - a[6] for a, b in steps)
+    cost = [(b[0], 1000 * (b[7] - a[7]) / (b[6] - a[6])) for a, b in steps if b[6] > a[6]]
+    median = sorted(c for _, c in cost)[len(cost) // 2] if cost else 0
+    slope = slope_per_hour(cost) if len(cost) > 1 else 0
+    ok = per_minute[0] > 0 and slope <= FLAT_CPU_SHARE_PER_HOUR * median
     flat &= ok
-    lines.append(f"frames a minute: {per_minute[0]} to {per_minute[-1]}, median {median} "
-                 f"({'steady' if ok else 'NOT steady'})")
+    lines.append(f"frames a minute: {per_minute[0]} to {per_minute[-1]}; processor time per "
+                 f"frame {min(c for _, c in cost):.1f} to {max(c for _, c in cost):.1f} ms, "
+                 f"median {median:.1f}, trend {slope:+.2f} ms an hour "
+                 f"({'flat' if ok else 'NOT flat'})")
     return flat, lines
 
 
@@ -161,20 +174,20 @@ def main():
                 print("the saver window did not appear")
                 return 1
             print("minute  handles  win-threads  working-set-KiB  private-resident-KiB  "
-                  "unix-threads  frames")
+                  "unix-threads  frames  cpu-s")
             start = time.monotonic()
             rows = []
             for minute in range(int(minutes) + 1):
                 while time.monotonic() - start < minute * 60:
                     time.sleep(1)
                 w = windows_side(desk, hwnd)
-                rss, threads = proc_status(saver.pid)
+                rss, threads, cpu = proc_status(saver.pid)
                 frames = count_frames(trace)
                 rows.append((minute, int(w.get("handles", 0)), int(w.get("threads", 0)),
-                             int(w.get("workingset", 0)) // 1024, rss, threads, frames))
+                             int(w.get("workingset", 0)) // 1024, rss, threads, frames, cpu))
                 print(f"{minute:6d}  {w.get('handles', '?'):>7}  {w.get('threads', '?'):>11}  "
                       f"{int(w.get('workingset', 0)) // 1024:15d}  {rss:20d}  {threads:12d}  "
-                      f"{frames:6d}", flush=True)
+                      f"{frames:6d}  {cpu:8.1f}", flush=True)
             subprocess.run(["xdotool", "mousemove", "500", "400"], env=desk.env)
             code = saver.wait(60)
             saved = "mod1 depth" in reg(desk, "query", SETTINGS)
