@@ -26,6 +26,15 @@ static int note_x_error(Display*, XErrorEvent*) {
     return 0;
 }
 
+void (*g_pfnDisplayLost)(const char* display);
+
+static int note_display_lost(Display* display) {
+    g_pDisplay = nullptr; // a broken connection must not be closed or asked anything
+    if (g_pfnDisplayLost)
+        g_pfnDisplayLost(DisplayString(display));
+    return 0; // Xlib exits after this
+}
+
 static bool fail(const char* text) {
     std::fprintf(stderr, "velta2: %s\n", text);
     close_gl_window();
@@ -71,6 +80,7 @@ bool open_gl_window(const char* display, WindowKind kind, Window given) {
     if (!g_pDisplay)
         return fail("cannot open the display");
     XSetErrorHandler(note_x_error);
+    XSetIOErrorHandler(note_display_lost);
     XVisualInfo* visual = nullptr;
     if (kind == WindowKind::Own) {
         int wanted[] = {
