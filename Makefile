@@ -3,6 +3,8 @@
 BUILD ?= build
 LINUX_BUILD ?= build-linux
 JOBS ?= 2
+# Minutes of the Linux long run in `make bench`; the hour-long one is LINUX_SOAK_MINUTES=60.
+LINUX_SOAK_MINUTES ?= 3
 
 .PHONY: all deps build run test unit bench dist deb fuzz format clean
 
@@ -42,6 +44,7 @@ bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/cpu_bench.py
 	BUILD=$(BUILD) /usr/bin/python3 tools/desktop_bench.py
 	BUILD=$(BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_bench.py
+	LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_soak.py $(LINUX_SOAK_MINUTES)
 
 # The saver and its installer, ready to hand out.
 dist: build
@@ -58,7 +61,8 @@ deb: deps $(LINUX_BUILD)/CMakeCache.txt
 	cp $(LINUX_BUILD)/velta2_*.deb dist/
 	@ls dist/velta2_*.deb
 
-# Fuzzes the decoders natively with sanitizers for a bounded time (FUZZ_SECONDS each).
+# Fuzzes the decoders, the Linux settings file reader and the Linux option parser natively with
+# sanitizers for a bounded time (FUZZ_SECONDS each), or FUZZ_RUNS runs each.
 fuzz: deps
 	tools/fuzz.sh
 

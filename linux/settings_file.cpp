@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,9 @@ namespace {
 
 // The values in the order they were first stored, which is the order the file is written in.
 std::vector<std::pair<std::string, int32_t>> g_Values;
+// Where each name is in g_Values, so that a file of many lines loads in time proportional to
+// its length.
+std::unordered_map<std::string, size_t> g_Index;
 // The last load found a file it could not use. The next save moves that file aside instead of
 // writing over it, so that the views it held can still be recovered by hand.
 bool g_bSetAside;
@@ -32,10 +36,13 @@ const char HEADER[] =
     "[Velta II]\n";
 
 std::pair<std::string, int32_t>* find_value(const char* name) {
-    for (auto& value : g_Values)
-        if (value.first == name)
-            return &value;
-    return nullptr;
+    const auto found = g_Index.find(name);
+    return found == g_Index.end() ? nullptr : &g_Values[found->second];
+}
+
+void clear_values() {
+    g_Values.clear();
+    g_Index.clear();
 }
 
 // The text without the spaces and tabs at either end.
@@ -49,8 +56,9 @@ std::string trimmed(const std::string& text) {
 // "name=value" with a 32-bit integer value, with or without spaces around the "=" as people
 // write by hand; false for anything else.
 bool parse_line(const std::string& line, std::string* name, int32_t* value) {
+    // A zero byte would cut the name or the number short where they are used as C strings.
     const size_t equals = line.find('=');
-    if (equals == std::string::npos)
+    if (equals == std::string::npos || line.find('\0') != std::string::npos)
         return false;
     *name = trimmed(line.substr(0, equals));
     const std::string number = trimmed(line.substr(equals + 1));
@@ -113,8 +121,10 @@ int32_t read_stored_value(const char* name, int32_t fallback) {
 bool write_stored_value(const char* name, int32_t value) {
     if (auto* stored = find_value(name))
         stored->second = value;
-    else
+    else {
+        g_Index.emplace(name, g_Values.size());
         g_Values.emplace_back(name, value);
+    }
     return true;
 }
 
@@ -129,7 +139,7 @@ std::string settings_file_path() {
 }
 
 bool load_settings_text(std::istream& in, const std::string& name) {
-    g_Values.clear();
+    clear_values();
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
@@ -145,21 +155,21 @@ bool load_settings_text(std::istream& in, const std::string& name) {
             std::fprintf(stderr,
                          "velta2: %s line %d is not a setting; using the default settings\n",
                          name.c_str(), number);
-            g_Values.clear();
+            clear_values();
             return false;
         }
         write_stored_value(setting.c_str(), value);
     }
     if (in.bad()) {
         std::fprintf(stderr, "velta2: cannot read %s; using the default settings\n", name.c_str());
-        g_Values.clear();
+        clear_values();
         return false;
     }
     return true;
 }
 
 void load_settings_file(const std::string& path) {
-    g_Values.clear();
+    clear_values();
     g_bSetAside = false;
     std::ifstream file(path);
     if (!file) {

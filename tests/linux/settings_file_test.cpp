@@ -84,9 +84,11 @@ TEST_F(SettingsFile, CorruptFileMeansDefaultsAndOneWarningAndIsKeptAsideWhenSave
     EXPECT_EQ(read_stored_value("mod3 xrot", -1), -7);
     EXPECT_NE(settings_text().find("\nmod3 depth=4200\nmod3 xrot=-7\n"), std::string::npos);
 
-    for (const char* line : {"mod1 horz=12x", " = 5", "mod1 horz", "mod1 horz= ", "mod1 horz=1 2",
-                             "mod1 horz=99999999999", "mod1 horz=-", "\x01\xff\xfe"}) {
-        put(path, std::string("mod1 depth=4000\n") + line + "\nmod1 vert=3\n");
+    for (const std::string& line : std::initializer_list<std::string>{
+             "mod1 horz=12x", " = 5", "mod1 horz", "mod1 horz= ", "mod1 horz=1 2",
+             "mod1 horz=99999999999", "mod1 horz=-", "\x01\xff\xfe", std::string("\0\rD=\0\x8a", 6),
+             std::string("mod1 horz=5\0", 12)}) {
+        put(path, "mod1 depth=4000\n" + line + "\nmod1 vert=3\n");
         const std::string warning = load(path);
         EXPECT_EQ(read_stored_value("mod1 depth", -1), -1) << line;
         EXPECT_EQ(read_stored_value("mod1 vert", -1), -1) << line;
