@@ -101,9 +101,11 @@ def main():
             code = "none (still running 30 s after Escape)"
         err.seek(0)
         said = err.read().strip()
-        print(f"exit code {code}; settings saved: "
-              f"{'yes' if settings_whole(settings) else 'no'}; stderr: {said or 'nothing'}")
-        return flatness_report(rows)
+        saved = settings_whole(settings)
+        print(f"exit code {code}; settings saved: {'yes' if saved else 'no'}; stderr: "
+              f"{said or 'nothing'}")
+        flat = flatness_report(rows) == 0
+        return 0 if flat and saved and code == 0 else 1
     finally:
         if sound:
             sound.stop()
