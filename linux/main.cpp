@@ -114,11 +114,9 @@ static bool save_steered_views() {
 
 // The X server went away or broke the connection, in the middle of an X call. Nothing more can
 // be asked of the display, so the views are saved as at any other end and the process ends at
-// once, without the destructors of the display's and OpenGL's state; a run cut off by its display
-// did not end well, whatever was saved.
+// once, voices and all, without the destructors of the display's and OpenGL's state; a run cut
+// off by its display did not end well, whatever was saved.
 [[noreturn]] static void end_without_display(const char* display) {
-    g_bQuit = true;
-    quit_voices();
     const bool saved = save_steered_views();
     std::fprintf(stderr, "velta2: the display %s went away%s\n", display,
                  saved && !g_sSavePath.empty() ? "; the steered views are saved" : "");
