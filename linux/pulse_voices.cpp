@@ -1,8 +1,8 @@
 // The voice threads and their PulseAudio streams.
 #include "linux/pulse_voices.h"
 
-#include "music/decoder.h"
-#include "resources/embedded.h"
+#include "core/music/decoder.h"
+#include "core/platform.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>

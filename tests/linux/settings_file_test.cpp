@@ -1,7 +1,8 @@
 // The Linux settings file: a round trip through the disk, hand-written, corrupt and unreadable
 // files, a folder that cannot be made, and saves killed half-way.
+#include "core/platform.h"
+#include "core/settings/stored_settings.h"
 #include "linux/settings_file.h"
-#include "settings/stored_settings.h"
 
 #include <gtest/gtest.h>
 
