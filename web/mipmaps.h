@@ -3,6 +3,7 @@
 // 2 x 1) texels it covers. Plain values only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
