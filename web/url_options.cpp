@@ -85,7 +85,7 @@ bool parse_url_options(const char* query, ModuleOptions* options,
             std::snprintf(error, sizeof error, "unknown option %s", key.c_str());
             return false;
         }
-        if (read == OptionRead::BadValue) {
+        if (read == OptionRead::Refused) {
             std::snprintf(error, sizeof error, "bad value for %s: %s", key.c_str(), value.c_str());
             return false;
         }

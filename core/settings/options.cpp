@@ -113,7 +113,7 @@ OptionRead read_module_option(ModuleOptionReader& reader, const char* name, cons
     } else {
         return OptionRead::Unknown;
     }
-    return ok ? OptionRead::Taken : OptionRead::BadValue;
+    return ok ? OptionRead::Taken : OptionRead::Refused;
 }
 
 ModuleOptions finish_module_options(const ModuleOptionReader& reader) {

@@ -26,7 +26,7 @@ struct ModuleOptionReader {
 enum class OptionRead {
     Taken,    // a module option with a good value
     Unknown,  // no module option of that name
-    BadValue, // a module option whose value is out of range or malformed
+    Refused,  // a module option whose value is out of range or malformed
 };
 
 // Whether the option of that name (with one dash: "-module") takes a value.
