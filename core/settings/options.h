@@ -24,9 +24,9 @@ struct ModuleOptionReader {
 };
 
 enum class OptionRead {
-    Taken,    // a module option with a good value
-    Unknown,  // no module option of that name
-    Refused,  // a module option whose value is out of range or malformed
+    Taken,   // a module option with a good value
+    Unknown, // no module option of that name
+    Refused, // a module option whose value is out of range or malformed
 };
 
 // Whether the option of that name (with one dash: "-module") takes a value.

@@ -8,8 +8,8 @@
 TEST(UrlOptions, ReadTheLinuxOptionsUnderTheirNames) {
     ModuleOptions o;
     char error[OPTION_ERROR_SIZE];
-    ASSERT_TRUE(parse_url_options("?modules=1,3,5-7&no-dorje-drak&cycle=30&sound=1&fps=1", &o,
-                                  error));
+    ASSERT_TRUE(
+        parse_url_options("?modules=1,3,5-7&no-dorje-drak&cycle=30&sound=1&fps=1", &o, error));
     EXPECT_TRUE(o.modules[1] && o.modules[3] && o.modules[5] && o.modules[7]);
     EXPECT_FALSE(o.modules[2] || o.modules[8] || o.modules[13]);
     EXPECT_EQ(o.cycleSeconds, 30);
@@ -27,10 +27,11 @@ TEST(UrlOptions, NameABadOptionAndLeaveTheOptionsAlone) {
     const struct {
         const char* query;
         const char* message;
-    } bad[] = {{"module=21", "bad value for module: 21"}, {"cycle=0", "bad value for cycle: 0"},
-               {"modules=3,", "bad value for modules: 3,"}, {"sound=yes", "bad value for sound: yes"},
-               {"zoom=2", "unknown option zoom"},         {"no-lhasa=0", "unknown option no-lhasa"},
-               {"module", "bad value for module: "}};
+    } bad[] = {
+        {"module=21", "bad value for module: 21"},   {"cycle=0", "bad value for cycle: 0"},
+        {"modules=3,", "bad value for modules: 3,"}, {"sound=yes", "bad value for sound: yes"},
+        {"zoom=2", "unknown option zoom"},           {"no-lhasa=0", "unknown option no-lhasa"},
+        {"module", "bad value for module: "}};
     for (const auto& b : bad) {
         EXPECT_FALSE(parse_url_options(b.query, &o, error)) << b.query;
         EXPECT_STREQ(error, b.message);
