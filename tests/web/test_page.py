@@ -130,3 +130,17 @@ def test_a_lost_context_shows_black_and_the_module_goes_on_when_it_returns(brows
     assert browser.evaluate("velta.module()") == 14
     assert_glyph_shapes(browser.screenshot(str(tmp_path / "restored.png")))
     assert not browser.errors()
+
+
+def test_sound_starts_at_the_first_key_with_the_tune_the_page_decodes(browser, server):
+    open_page(browser, server + "/index.html?module=3&sound=1")
+    assert browser.evaluate("Module.veltaVoices.context === null")  # no sound before a key
+    browser.key("KeyX", "x", 88)
+    assert browser.wait_for("Module.veltaVoices.buffer !== null")
+    duration, rate, playing = browser.evaluate(
+        "[Module.veltaVoices.buffer.duration, Module.veltaVoices.buffer.sampleRate,"
+        " Module.veltaVoices.playing.length]")
+    assert duration == pytest.approx(358797 / 44100) and rate == 44100 and playing == 1
+    # The next voice comes 3.2 s later, in the frame step's rhythm.
+    assert browser.wait_for("Module.veltaVoices.playing.length === 2", timeout=10)
+    assert not browser.errors()
