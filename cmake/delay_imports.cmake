@@ -1,7 +1,7 @@
 # Delay-import libraries for OPENGL32, GLU32 and WINMM. None of the three is a "known DLL", so
 # with plain imports Windows would load them before the program runs and take a copy from the
 # program's own folder first; delay-loaded, they are loaded by the program's own start-up code,
-# after it has narrowed the search to the system folder (host/system_libraries.cpp). The functions
+# after it has narrowed the search to the system folder (windows/host/system_libraries.cpp). The functions
 # of each are read at build time from mingw-w64's own import library of that DLL, so a function the
 # code starts to use needs no edit here.
 #
@@ -40,7 +40,7 @@ foreach(name opengl32 glu32 winmm)
                 -DLIBRARY=${name} -DDEF_FILE=${def} -P ${CMAKE_CURRENT_LIST_FILE}
         DEPENDS ${IMPORT_LIB_${name}} ${CMAKE_CURRENT_LIST_FILE} VERBATIM)
     # Made inside its folder: dlltool names the library's symbols after the output path, and
-    # host/system_libraries.cpp refers to __DELAY_IMPORT_DESCRIPTOR_libdelay_<name>_a.
+    # windows/host/system_libraries.cpp refers to __DELAY_IMPORT_DESCRIPTOR_libdelay_<name>_a.
     add_custom_command(OUTPUT ${lib}
         COMMAND ${CMAKE_DLLTOOL} -d ${def} -y libdelay_${name}.a
         WORKING_DIRECTORY ${DELAY_IMPORT_DIR}

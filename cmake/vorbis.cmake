@@ -46,7 +46,7 @@ function(vorbis_build package dsc)
     endforeach()
     vorbis_run(${package}-configure ${CMAKE_COMMAND} -S ${src} -B ${bin}
         -G ${CMAKE_GENERATOR}
-        -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+        -DCMAKE_TOOLCHAIN_FILE=${VORBIS_TOOLCHAIN}
         -DCMAKE_BUILD_TYPE=Release
         -DBUILD_SHARED_LIBS=OFF
         -DBUILD_TESTING=OFF
@@ -63,6 +63,9 @@ endfunction()
 if(NOT CMAKE_TOOLCHAIN_FILE)
     message(FATAL_ERROR "The Ogg Vorbis build needs the cross toolchain file")
 endif()
+# A toolchain named relative to the source tree, as the Makefile names it, is read from the cache
+# as given when CMake runs again; the libraries' own builds need its full path.
+get_filename_component(VORBIS_TOOLCHAIN ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
 find_program(DPKG_SOURCE dpkg-source)
 if(NOT DPKG_SOURCE)
     message(FATAL_ERROR "dpkg-source not found: install the Debian package dpkg-dev")
@@ -78,7 +81,7 @@ foreach(patch_file ${VORBIS_PATCHES})
     file(SHA256 ${patch_file} hash)
     string(APPEND VORBIS_PATCH_HASHES " ${hash}")
 endforeach()
-set(VORBIS_STAMP_TEXT "${OGG_DSC_NAME} ${VORBIS_DSC_NAME} ${CMAKE_TOOLCHAIN_FILE}${VORBIS_PATCH_HASHES}")
+set(VORBIS_STAMP_TEXT "${OGG_DSC_NAME} ${VORBIS_DSC_NAME} ${VORBIS_TOOLCHAIN}${VORBIS_PATCH_HASHES}")
 set(VORBIS_STAMP ${VORBIS_PREFIX}/built-from.txt)
 
 set(VORBIS_STAMP_FOUND "")

@@ -1,6 +1,6 @@
 // The Linux program's alert: one line on standard error, since a screen-saver hack has no one
 // to click a box away.
-#include "host/alert.h"
+#include "core/platform.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 // The Linux clocks of the frame step: milliseconds of the monotonic clock, and nanosleep.
-#include "render/frame_step.h"
+#include "core/platform.h"
 
 #include <cerrno>
 #include <ctime>

@@ -1,6 +1,6 @@
 // The embedded data of the Linux program: the glyph image and the tune, linked in by
 // embedded_data.S under the names and numbers the Windows program's resources carry.
-#include "resources/embedded.h"
+#include "core/platform.h"
 
 #include "resources/resource_ids.h"
 

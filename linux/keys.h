@@ -2,7 +2,7 @@
 // uses for them, F11 for the view's values, and Escape or q to close. Plain values only.
 #pragma once
 
-#include "settings/view_controls.h"
+#include "core/settings/view_controls.h"
 
 #include <X11/X.h>
 

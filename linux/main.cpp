@@ -1,16 +1,17 @@
 // Process entry of the Linux program: reads the options and the settings file, opens the window
 // and runs the shared frame step on it until a signal, Escape or the window's end.
+#include "core/platform.h"
+#include "core/render/frame_step.h"
+#include "core/render/gl_scene.h"
+#include "core/render/render_state.h"
+#include "core/settings/module_params.h"
+#include "core/settings/stored_settings.h"
+#include "core/settings/view_controls.h"
 #include "linux/keys.h"
 #include "linux/options.h"
 #include "linux/pulse_voices.h"
 #include "linux/settings_file.h"
 #include "linux/x11_window.h"
-#include "render/frame_step.h"
-#include "render/gl_scene.h"
-#include "render/render_state.h"
-#include "settings/module_params.h"
-#include "settings/stored_settings.h"
-#include "settings/view_controls.h"
 
 #include <csignal>
 #include <cstdio>

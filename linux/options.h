@@ -2,8 +2,8 @@
 // modules, how long each, sound, and the frame-rate report. Plain values only.
 #pragma once
 
+#include "core/settings/module_params.h"
 #include "linux/x11_window.h"
-#include "settings/module_params.h"
 
 constexpr int CYCLE_SECONDS_MIN = 1;
 constexpr int CYCLE_SECONDS_MAX = 9999;

@@ -1,8 +1,8 @@
 // The voice threads and their PulseAudio streams.
 #include "linux/pulse_voices.h"
 
-#include "music/decoder.h"
-#include "resources/embedded.h"
+#include "core/music/decoder.h"
+#include "core/platform.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -39,7 +39,7 @@ void play_copy(Voice& voice) {
     if (!tune.bytes || !decoder_open_bytes(&dec, tune.bytes, static_cast<uint32_t>(tune.size)))
         return;
     const pa_sample_spec format = {PA_SAMPLE_S16LE, static_cast<uint32_t>(dec.nRate),
-                                 static_cast<uint8_t>(dec.nChannels)};
+                                   static_cast<uint8_t>(dec.nChannels)};
     pa_buffer_attr buffer;
     buffer.maxlength = buffer.prebuf = buffer.minreq = buffer.fragsize = uint32_t(-1);
     buffer.tlength = static_cast<uint32_t>(pa_usec_to_bytes(STREAM_BUFFER_MS * 1000, &format));

@@ -1,7 +1,8 @@
 // Reading and writing the settings file, the Linux store of the settings.
 #include "linux/settings_file.h"
 
-#include "settings/stored_settings.h"
+#include "core/platform.h"
+#include "core/settings/stored_settings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // The Linux program's settings file, $XDG_CONFIG_HOME/velta2/settings.ini (~/.config/velta2/ by
 // default): the values of the Windows registry key, under the same names and in the same
 // hundredth encoding, one "name=value" line each. It is the store behind read_stored_value and
-// write_stored_value (settings/stored_settings.h). Main thread only.
+// write_stored_value (core/platform.h). Main thread only.
 #pragma once
 
 #include <string>

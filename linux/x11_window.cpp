@@ -1,7 +1,8 @@
 // The X11 window and its GLX context, presenting frames and reading the window's events.
 #include "linux/x11_window.h"
 
-#include "scenes/draw_ops.h"
+#include "core/platform.h"
+#include "core/scenes/draw_ops.h"
 
 #include <GL/glx.h>
 #include <X11/Xutil.h>

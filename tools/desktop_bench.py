@@ -5,8 +5,8 @@ the processor use while the display is off.
 Monitors: the saver on module 1 for a measuring window, on one 800 x 600 monitor and then on two
 (800 x 600 primary beside a second monitor of the same shape, whose copy is not scaled, or of
 another shape, whose copy is scaled by 0.6 with black bars). The two monitors come from a
-test-only libXinerama (tests/system/fake_xinerama.c, built here with the host compiler) on one
-wide Xvfb screen without RANDR. Display off: the saver told by a display-state notification
+test-only libXinerama (tests/windows/system/fake_xinerama.c, built here with the host compiler)
+on one wide Xvfb screen without RANDR. Display off: the saver told by a display-state notification
 (as Windows sends it) that the display went off, then on again. 100 % is one core fully busy;
 processor time counts every thread of the saver, Mesa's renderer threads included.
 
@@ -76,7 +76,7 @@ def main():
     try:
         subprocess.run(["cc", "-shared", "-fPIC", "-O2", "-o",
                         os.path.join(work, "libXinerama.so.1"),
-                        os.path.join(ROOT, "tests", "system", "fake_xinerama.c")], check=True)
+                        os.path.join(ROOT, "tests", "windows", "system", "fake_xinerama.c")], check=True)
         print(f"the saver on module 1, {seconds:g} s per figure (100 % = one core)")
         print("| desktop | saver | frames/s | processor ms per frame |")
         print("|---|---|---|---|")

@@ -9,7 +9,7 @@ OUT=${OUT:-build-fuzz}
 mkdir -p "$OUT"
 FLAGS="-std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I."
 
-clang++ $FLAGS tests/fuzz/tga_fuzz.cpp scenes/tga_decode.cpp -o "$OUT/tga_fuzz"
+clang++ $FLAGS tests/core/fuzz/tga_fuzz.cpp core/scenes/tga_decode.cpp -o "$OUT/tga_fuzz"
 # vorbisfile comes from the same Debian source with the same fixes as the saver's own build;
 # the rest of libvorbis and libogg from Debian's libvorbis-dev.
 VORBIS_SOURCES=${VORBIS_SOURCES:-$HOME/.cache/velta2/vorbis-src}
@@ -19,7 +19,7 @@ dpkg-source --no-check -x "$VORBIS_SOURCES"/libvorbis_*.dsc "$src" >/dev/null
 for p in cmake/patches/libvorbis-*.patch; do patch -s -p1 -d "$src" -i "$PWD/$p"; done
 clang -c -O1 -g -fsanitize=fuzzer-no-link,address,undefined -I"$src/include" -I"$src/lib" \
     "$src/lib/vorbisfile.c" -o "$OUT/vorbisfile.o"
-clang++ $FLAGS tests/fuzz/ogg_fuzz.cpp music/decoder.cpp music/resource_stream.cpp \
+clang++ $FLAGS tests/core/fuzz/ogg_fuzz.cpp core/music/decoder.cpp core/music/resource_stream.cpp \
     "$OUT/vorbisfile.o" -lvorbis -logg -o "$OUT/ogg_fuzz"
 
 /usr/bin/python3 tools/make_fuzz_seeds.py tga "$OUT/tga/corpus"

@@ -26,8 +26,8 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Quillon"
 
-!define MUI_ICON "..\resources\velta2.ico"
-!define MUI_UNICON "..\resources\velta2.ico"
+!define MUI_ICON "..\windows\resources\velta2.ico"
+!define MUI_UNICON "..\windows\resources\velta2.ico"
 !define MUI_COMPONENTSPAGE_NODESC
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES

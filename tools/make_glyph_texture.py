@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Renders the six mantra syllables into resources/glyphs.tga (the texture) and resources/velta2.ico."""
+"""Renders the six mantra syllables into resources/glyphs.tga (the texture) and
+windows/resources/velta2.ico (the Windows saver's icon)."""
 # Each syllable is shaped and rasterised by HarfBuzz (hb-view) with the Tibetan Machine Uni font, so the
 # stacked vowels and subjoined letters come out as the font designer intended.  Usage:
 #   /usr/bin/python3 tools/make_glyph_texture.py            generate both files, then verify the TGA
@@ -16,7 +17,7 @@ from PIL import Image, ImageDraw
 FONT = "/usr/share/fonts/truetype/tibetan-machine/TibetanMachineUni.ttf"
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TGA_PATH = os.path.join(ROOT, "resources", "glyphs.tga")
-ICO_PATH = os.path.join(ROOT, "resources", "velta2.ico")
+ICO_PATH = os.path.join(ROOT, "windows", "resources", "velta2.ico")
 
 SYLLABLES = [  # (text, colour), left to right
     ("\u0f68\u0f7c\u0f7e", (255, 255, 255)),        # om   - white

@@ -23,7 +23,7 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "windows", "system"))
 from conftest import Desktop, Sound  # noqa: E402  (the system tests' sound harness)
 
 BUILD = os.path.abspath(os.environ.get("BUILD", os.path.join(ROOT, "build")))

@@ -1,7 +1,8 @@
 // The Linux settings file: a round trip through the disk, corrupt and unreadable files, and a
 // folder that cannot be made.
+#include "core/platform.h"
+#include "core/settings/stored_settings.h"
 #include "linux/settings_file.h"
-#include "settings/stored_settings.h"
 
 #include <gtest/gtest.h>
 

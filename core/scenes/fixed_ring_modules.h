@@ -1,0 +1,9 @@
+// Dorje Drak, spheres on three rings tumbling about different axes, and Surmang, small
+// spheres set on the surface of a turning cylinder. Main thread only, with the OpenGL context
+// current.
+#pragma once
+
+#include "core/scenes/scene_frame.h"
+
+int DrawDorjeDrak();
+int DrawSurmang();

@@ -1,9 +1,0 @@
-// Dorje Drak, spheres on three rings tumbling about different axes, and Surmang, small
-// spheres set on the surface of a turning cylinder. Main thread only, with the OpenGL context
-// current.
-#pragma once
-
-#include "scenes/scene_frame.h"
-
-int DrawDorjeDrak();
-int DrawSurmang();
