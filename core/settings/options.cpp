@@ -1,7 +1,6 @@
 // Reading the module options, and their place beside the stored choices during a run.
 #include "core/settings/options.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +42,10 @@ bool read_module_list(const char* text, bool (&modules)[MODULE_COUNT + 1]) {
     return any;
 }
 
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // The module that "-no-NAME" leaves out, from the NAME part: its name in lower case with a dash
 // for each space ("dorje-drak"); 0 for none.
 int module_of_option_name(const char* text) {
@@ -50,8 +53,7 @@ int module_of_option_name(const char* text) {
         const char* name = module_name(k);
         size_t i = 0;
         while (name[i] && text[i] &&
-               (name[i] == ' ' ? text[i] == '-'
-                               : std::tolower(static_cast<unsigned char>(name[i])) == text[i]))
+               (name[i] == ' ' ? text[i] == '-' : ascii_lower(name[i]) == text[i]))
             ++i;
         if (!name[i] && !text[i])
             return k;
