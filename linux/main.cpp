@@ -32,34 +32,6 @@ static void catch_signals() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// What the file held for the settings that the command line decides, so that a run with other
-// options hands them back unchanged: the file keeps the steered views.
-struct FileChoices {
-    uint8_t active[MODULE_COUNT + 1];
-    int cycleTime;
-    bool sound;
-};
-
-static FileChoices apply_options(const Options& options) {
-    FileChoices held = {};
-    for (int k = 1; k <= MODULE_COUNT; ++k) {
-        held.active[k] = g_Mods[k].active;
-        g_Mods[k].active = options.modules[k] ? 1 : 0;
-    }
-    held.cycleTime = g_nCycleTime;
-    held.sound = g_bSound;
-    g_nCycleTime = options.cycleSeconds;
-    g_bSound = options.sound;
-    return held;
-}
-
-static void restore_file_choices(const FileChoices& held) {
-    for (int k = 1; k <= MODULE_COUNT; ++k)
-        g_Mods[k].active = held.active[k];
-    g_nCycleTime = held.cycleTime;
-    g_bSound = held.sound;
-}
-
 static void show_params() {
     char text[500];
     format_view_params(text, sizeof text);
@@ -112,7 +84,7 @@ int main(int argc, char** argv) {
     if (!path.empty())
         load_settings_file(path);
     read_settings();
-    const FileChoices held = apply_options(options);
+    const StoredChoices held = apply_module_options(options);
     start_with_first_module();
 
     if (!open_gl_window(options.display, options.window, options.windowId))
@@ -151,7 +123,7 @@ int main(int argc, char** argv) {
     bool saved = true;
     if (ownWindow && !path.empty()) {
         store_module_params(g_nModule); // the view the user steered to survives
-        restore_file_choices(held);
+        restore_stored_choices(held);   // the file keeps the steered views
         save_settings();
         saved = save_settings_file(path);
     }
