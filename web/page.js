@@ -146,7 +146,7 @@
   let due = null, fpsFrames = 0, fpsSince = 0, showFps = false;
   function animate(now) {
     requestAnimationFrame(animate);
-    if (paused || (window.veltaHoldAfter && status.frames >= window.veltaHoldAfter)) {
+    if (paused) {
       due = null;
       return;
     }

@@ -85,8 +85,12 @@ def native_frames(tmp_path_factory):
 @pytest.fixture(scope="module")
 def browser():
     b = Browser(WIDTH, HEIGHT)
+    # The clock stands still, and the page's animation callbacks stop once it has drawn FRAME
+    # frames, so that frame stays on the canvas for the screenshot.
     b.add_script_on_load(f"Date.now = () => {FAKE_SECONDS * 1000}; "
-                         f"window.veltaHoldAfter = {FRAME};")
+                         "const raf = window.requestAnimationFrame.bind(window); "
+                         "window.requestAnimationFrame = (step) => raf((t) => "
+                         f"(window.velta && velta.frames >= {FRAME}) || step(t));")
     yield b
     b.close()
 
