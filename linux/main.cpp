@@ -32,34 +32,6 @@ static void catch_signals() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// What the file held for the settings that the command line decides, so that a run with other
-// options hands them back unchanged: the file keeps the steered views.
-struct FileChoices {
-    uint8_t active[MODULE_COUNT + 1];
-    int cycleTime;
-    bool sound;
-};
-
-static FileChoices apply_options(const Options& options) {
-    FileChoices held = {};
-    for (int k = 1; k <= MODULE_COUNT; ++k) {
-        held.active[k] = g_Mods[k].active;
-        g_Mods[k].active = options.modules[k] ? 1 : 0;
-    }
-    held.cycleTime = g_nCycleTime;
-    held.sound = g_bSound;
-    g_nCycleTime = options.cycleSeconds;
-    g_bSound = options.sound;
-    return held;
-}
-
-static void restore_file_choices(const FileChoices& held) {
-    for (int k = 1; k <= MODULE_COUNT; ++k)
-        g_Mods[k].active = held.active[k];
-    g_nCycleTime = held.cycleTime;
-    g_bSound = held.sound;
-}
-
 static void show_params() {
     char text[500];
     format_view_params(text, sizeof text);
@@ -100,7 +72,7 @@ static void report_fps(uint32_t& since, int& frames) {
 }
 
 static std::string g_sSavePath; // where the steered views go at the end; empty: not saved
-static FileChoices g_Held;
+static StoredChoices g_Held;    // what the file held for the choices the command line makes
 
 // Keeps the view the user steered to, with the file's own choices for what the command line
 // decided; true when saved, or when this run saves nothing (root or given window, no home).
@@ -108,7 +80,7 @@ static bool save_steered_views() {
     if (g_sSavePath.empty())
         return true;
     store_module_params(g_nModule);
-    restore_file_choices(g_Held);
+    restore_stored_choices(g_Held); // the file keeps the steered views
     save_settings();
     return save_settings_file(g_sSavePath);
 }
@@ -138,7 +110,7 @@ int main(int argc, char** argv) {
     if (!path.empty())
         load_settings_file(path);
     read_settings();
-    g_Held = apply_options(options);
+    g_Held = apply_module_options(options);
     start_with_first_module();
     // Only the program's own window takes keys, so only its runs have views to keep.
     if (ownWindow)

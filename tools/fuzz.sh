@@ -30,8 +30,8 @@ clang++ $FLAGS tests/core/fuzz/ogg_fuzz.cpp core/music/decoder.cpp core/music/re
     "$OUT/vorbisfile.o" -lvorbis -logg -o "$OUT/ogg_fuzz"
 
 clang++ $FLAGS tests/linux/fuzz/settings_fuzz.cpp linux/settings_file.cpp -o "$OUT/settings_fuzz"
-clang++ $FLAGS tests/linux/fuzz/options_fuzz.cpp linux/options.cpp core/settings/module_params.cpp \
-    -o "$OUT/options_fuzz"
+clang++ $FLAGS tests/linux/fuzz/options_fuzz.cpp linux/options.cpp core/settings/options.cpp \
+    core/settings/module_params.cpp -o "$OUT/options_fuzz"
 
 for target in tga ogg settings options; do
     /usr/bin/python3 tools/make_fuzz_seeds.py $target "$OUT/$target/corpus"
