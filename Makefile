@@ -5,6 +5,8 @@ BUILD ?= build
 LINUX_BUILD ?= build-linux
 WEB_BUILD ?= build-web
 JOBS ?= 2
+# Minutes of the Linux long run in `make bench`; the hour-long one is LINUX_SOAK_MINUTES=60.
+LINUX_SOAK_MINUTES ?= 3
 
 .PHONY: all deps build run test unit bench dist deb web fuzz format clean
 
@@ -53,6 +55,7 @@ bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/desktop_bench.py
 	BUILD=$(BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_bench.py
 	WEB_BUILD=$(WEB_BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/web_bench.py
+	LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_soak.py $(LINUX_SOAK_MINUTES)
 
 # The saver and its installer, ready to hand out.
 dist: build
@@ -77,7 +80,8 @@ web: deps $(WEB_BUILD)/CMakeCache.txt
 	cp -r $(WEB_BUILD)/dist-web dist/web
 	@echo "dist/web/index.html"
 
-# Fuzzes the decoders natively with sanitizers for a bounded time (FUZZ_SECONDS each).
+# Fuzzes the decoders, the Linux settings file reader and the Linux option parser natively with
+# sanitizers for a bounded time (FUZZ_SECONDS each), or FUZZ_RUNS runs each.
 fuzz: deps
 	tools/fuzz.sh
 
