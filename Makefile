@@ -1,10 +1,14 @@
 # Velta II developer entry points. `make run` shows the saver, `make test` runs every test.
-# build/ holds the Windows saver (cross-built), build-linux/ the Linux program (native).
+# build/ holds the Windows saver (cross-built), build-linux/ the Linux program (native),
+# build-web/ the browser page (Emscripten).
 BUILD ?= build
 LINUX_BUILD ?= build-linux
+WEB_BUILD ?= build-web
 JOBS ?= 2
+# Minutes of the Linux long run in `make bench`; the hour-long one is LINUX_SOAK_MINUTES=60.
+LINUX_SOAK_MINUTES ?= 3
 
-.PHONY: all deps build run test unit bench dist deb fuzz format clean
+.PHONY: all deps build run test unit bench dist deb web fuzz format clean
 
 all: build
 
@@ -18,9 +22,15 @@ $(BUILD)/CMakeCache.txt:
 $(LINUX_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(LINUX_BUILD)
 
-build: deps $(BUILD)/CMakeCache.txt $(LINUX_BUILD)/CMakeCache.txt
+# The web tests compare with the native build's velta2 and call log.
+$(WEB_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
+	    -DVELTA_LINUX_BUILD=$(abspath $(LINUX_BUILD))
+
+build: deps $(BUILD)/CMakeCache.txt $(LINUX_BUILD)/CMakeCache.txt $(WEB_BUILD)/CMakeCache.txt
 	cmake --build $(LINUX_BUILD) -j$(JOBS)
 	cmake --build $(BUILD) -j$(JOBS)
+	cmake --build $(WEB_BUILD) -j$(JOBS)
 
 run: build
 	BUILD=$(BUILD) tools/run_saver.sh
@@ -28,11 +38,13 @@ run: build
 # The Linux entries are independent (each its own Xvfb and sound server), so they run two at once.
 test: build
 	cd $(LINUX_BUILD) && ctest -j$(JOBS) --output-on-failure
+	cd $(WEB_BUILD) && ctest --output-on-failure
 	cd $(BUILD) && ctest --output-on-failure
 
 # Unit tests only: quick iteration without the display-driven system tests.
 unit: build
 	cd $(LINUX_BUILD) && ctest -L unit --output-on-failure
+	cd $(WEB_BUILD) && ctest -L unit --output-on-failure
 	cd $(BUILD) && ctest -L unit --output-on-failure
 
 bench: build
@@ -43,6 +55,8 @@ bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/cpu_bench.py
 	BUILD=$(BUILD) /usr/bin/python3 tools/desktop_bench.py
 	BUILD=$(BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_bench.py
+	WEB_BUILD=$(WEB_BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/web_bench.py
+	LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_soak.py $(LINUX_SOAK_MINUTES)
 
 # The saver and its installer, ready to hand out.
 dist: build
@@ -59,7 +73,16 @@ deb: deps $(LINUX_BUILD)/CMakeCache.txt
 	cp $(LINUX_BUILD)/velta2_*.deb dist/
 	@ls dist/velta2_*.deb
 
-# Fuzzes the decoders natively with sanitizers for a bounded time (FUZZ_SECONDS each).
+# The browser page, dist/web/: index.html, velta2.js, the gallery and its pictures.
+web: deps $(WEB_BUILD)/CMakeCache.txt
+	cmake --build $(WEB_BUILD) -j$(JOBS) --target web_page
+	rm -rf dist/web
+	mkdir -p dist
+	cp -r $(WEB_BUILD)/dist-web dist/web
+	@echo "dist/web/index.html"
+
+# Fuzzes the decoders, the Linux settings file reader and the Linux option parser natively with
+# sanitizers for a bounded time (FUZZ_SECONDS each), or FUZZ_RUNS runs each.
 fuzz: deps
 	tools/fuzz.sh
 
@@ -67,4 +90,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(LINUX_BUILD) build-fuzz dist
+	rm -rf $(BUILD) $(LINUX_BUILD) $(WEB_BUILD) build-fuzz dist

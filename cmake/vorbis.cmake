@@ -71,6 +71,22 @@ if(NOT DPKG_SOURCE)
     message(FATAL_ERROR "dpkg-source not found: install the Debian package dpkg-dev")
 endif()
 
+# Under Emscripten every configure check of the two libraries compiles and links a program
+# through emcc, minutes in all; their answers for WebAssembly are known and given instead (the
+# same as the checks find: C99 headers, 16-, 32- and 64-bit integer types, long of 4 bytes).
+set(VORBIS_KNOWN_ANSWERS "")
+if(EMSCRIPTEN)
+    foreach(answer INCLUDE_INTTYPES_H=1 INCLUDE_STDINT_H=1 INCLUDE_SYS_TYPES_H=1 HAVE_SYS_TYPES_H=1
+                   HAVE_STDINT_H=1 HAVE_STDDEF_H=1 HAVE_LIBM=1)
+        list(APPEND VORBIS_KNOWN_ANSWERS -D${answer})
+    endforeach()
+    foreach(size INT16_SIZE=2 UINT16_SIZE=2 U_INT16_SIZE=2 INT32_SIZE=4 UINT32_SIZE=4
+                 U_INT32_SIZE=4 INT64_SIZE=8 SHORT_SIZE=2 INT_SIZE=4 LONG_SIZE=4 LONG_LONG_SIZE=8)
+        string(REGEX REPLACE "=.*" "" name ${size})
+        list(APPEND VORBIS_KNOWN_ANSWERS -DHAVE_${name}=TRUE -D${size})
+    endforeach()
+endif()
+
 vorbis_find_dsc(libogg OGG_DSC)
 vorbis_find_dsc(libvorbis VORBIS_DSC)
 get_filename_component(OGG_DSC_NAME ${OGG_DSC} NAME)
@@ -81,7 +97,8 @@ foreach(patch_file ${VORBIS_PATCHES})
     file(SHA256 ${patch_file} hash)
     string(APPEND VORBIS_PATCH_HASHES " ${hash}")
 endforeach()
-set(VORBIS_STAMP_TEXT "${OGG_DSC_NAME} ${VORBIS_DSC_NAME} ${VORBIS_TOOLCHAIN}${VORBIS_PATCH_HASHES}")
+set(VORBIS_STAMP_TEXT
+    "${OGG_DSC_NAME} ${VORBIS_DSC_NAME} ${VORBIS_TOOLCHAIN}${VORBIS_PATCH_HASHES} ${VORBIS_KNOWN_ANSWERS}")
 set(VORBIS_STAMP ${VORBIS_PREFIX}/built-from.txt)
 
 set(VORBIS_STAMP_FOUND "")
@@ -93,8 +110,8 @@ if(NOT VORBIS_STAMP_FOUND STREQUAL VORBIS_STAMP_TEXT
     message(STATUS "Building Ogg Vorbis from ${OGG_DSC_NAME} and ${VORBIS_DSC_NAME} (about a minute)")
     file(REMOVE_RECURSE ${VORBIS_PREFIX})
     file(MAKE_DIRECTORY ${VORBIS_WORK})
-    vorbis_build(libogg ${OGG_DSC})
-    vorbis_build(libvorbis ${VORBIS_DSC})
+    vorbis_build(libogg ${OGG_DSC} ${VORBIS_KNOWN_ANSWERS})
+    vorbis_build(libvorbis ${VORBIS_DSC} ${VORBIS_KNOWN_ANSWERS})
     file(WRITE ${VORBIS_STAMP} "${VORBIS_STAMP_TEXT}")
     file(REMOVE_RECURSE ${VORBIS_WORK})
     message(STATUS "Ogg Vorbis installed in ${VORBIS_PREFIX}")

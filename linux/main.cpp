@@ -32,34 +32,6 @@ static void catch_signals() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// What the file held for the settings that the command line decides, so that a run with other
-// options hands them back unchanged: the file keeps the steered views.
-struct FileChoices {
-    uint8_t active[MODULE_COUNT + 1];
-    int cycleTime;
-    bool sound;
-};
-
-static FileChoices apply_options(const Options& options) {
-    FileChoices held = {};
-    for (int k = 1; k <= MODULE_COUNT; ++k) {
-        held.active[k] = g_Mods[k].active;
-        g_Mods[k].active = options.modules[k] ? 1 : 0;
-    }
-    held.cycleTime = g_nCycleTime;
-    held.sound = g_bSound;
-    g_nCycleTime = options.cycleSeconds;
-    g_bSound = options.sound;
-    return held;
-}
-
-static void restore_file_choices(const FileChoices& held) {
-    for (int k = 1; k <= MODULE_COUNT; ++k)
-        g_Mods[k].active = held.active[k];
-    g_nCycleTime = held.cycleTime;
-    g_bSound = held.sound;
-}
-
 static void show_params() {
     char text[500];
     format_view_params(text, sizeof text);
@@ -99,6 +71,32 @@ static void report_fps(uint32_t& since, int& frames) {
     frames = 0;
 }
 
+static std::string g_sSavePath; // where the steered views go at the end; empty: not saved
+static StoredChoices g_Held;    // what the file held for the choices the command line makes
+
+// Keeps the view the user steered to, with the file's own choices for what the command line
+// decided; true when saved, or when this run saves nothing (root or given window, no home).
+static bool save_steered_views() {
+    if (g_sSavePath.empty())
+        return true;
+    store_module_params(g_nModule);
+    restore_stored_choices(g_Held); // the file keeps the steered views
+    save_settings();
+    return save_settings_file(g_sSavePath);
+}
+
+// The X server went away or broke the connection, in the middle of an X call. Nothing more can
+// be asked of the display, so the views are saved as at any other end and the process ends at
+// once, voices and all, without the destructors of the display's and OpenGL's state; a run cut
+// off by its display did not end well, whatever was saved.
+[[noreturn]] static void end_without_display(const char* display) {
+    const bool saved = save_steered_views();
+    std::fprintf(stderr, "velta2: the display %s went away%s\n", display,
+                 saved && !g_sSavePath.empty() ? "; the steered views are saved" : "");
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
 int main(int argc, char** argv) {
     Options options;
     char error[OPTION_ERROR_SIZE];
@@ -112,9 +110,13 @@ int main(int argc, char** argv) {
     if (!path.empty())
         load_settings_file(path);
     read_settings();
-    const FileChoices held = apply_options(options);
+    g_Held = apply_module_options(options);
     start_with_first_module();
+    // Only the program's own window takes keys, so only its runs have views to keep.
+    if (ownWindow)
+        g_sSavePath = path;
 
+    g_pfnDisplayLost = end_without_display;
     if (!open_gl_window(options.display, options.window, options.windowId))
         return 1;
     int width, height;
@@ -146,15 +148,14 @@ int main(int argc, char** argv) {
     }
 
     g_bQuit = true;
-    quit_voices();
+    const bool voicesEnded = quit_voices();
     close_gl_window();
-    bool saved = true;
-    if (ownWindow && !path.empty()) {
-        store_module_params(g_nModule); // the view the user steered to survives
-        restore_file_choices(held);
-        save_settings();
-        saved = save_settings_file(path);
-    }
     // Steered views that were not saved are lost: that run did not end well.
-    return saved ? 0 : 1;
+    const int code = save_steered_views() ? 0 : 1;
+    if (!voicesEnded) {
+        // A voice held by a hanging sound server still runs: no destructors it may need.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

@@ -2,23 +2,15 @@
 // modules, how long each, sound, and the frame-rate report. Plain values only.
 #pragma once
 
-#include "core/settings/module_params.h"
+#include "core/settings/options.h"
 #include "linux/x11_window.h"
 
-constexpr int CYCLE_SECONDS_MIN = 1;
-constexpr int CYCLE_SECONDS_MAX = 9999;
-
-struct Options {
+// The module options shared with the page (core/settings/options.h), and where to draw.
+struct Options : ModuleOptions {
     WindowKind window = WindowKind::Own;
-    Window windowId = 0;                 // for WindowKind::Given
-    const char* display = nullptr;       // -display; null for $DISPLAY
-    bool modules[MODULE_COUNT + 1] = {}; // entry k: module k enabled; entry 0 unused
-    int cycleSeconds = 15;
-    bool sound = false;
-    bool fps = false;
+    Window windowId = 0;           // for WindowKind::Given
+    const char* display = nullptr; // -display; null for $DISPLAY
 };
-
-constexpr int OPTION_ERROR_SIZE = 160;
 
 // Reads argv[1..argc-1]: -root, -window, -window-id ID (decimal or 0x hexadecimal), -display
 // NAME, -module N, -modules LIST ("1,3,5-7"), -no-NAME (module NAME left out, "-no-dorje-drak"),

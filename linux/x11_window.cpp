@@ -7,7 +7,13 @@
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 constexpr int OWN_WINDOW_WIDTH = 800;
 constexpr int OWN_WINDOW_HEIGHT = 600;
@@ -27,7 +33,56 @@ static int note_x_error(Display*, XErrorEvent*) {
     return 0;
 }
 
+void (*g_pfnDisplayLost)(const char* display);
+
+static int g_nDisplaySocket = -1; // the open display's connection, for note_crash
+static char g_sDisplayGone[200];  // the line that tells of its loss
+
+// The display's connection was closed or reset by the server's end. Safe in a signal handler.
+static bool connection_broken() {
+    if (g_nDisplaySocket < 0)
+        return false;
+    char byte;
+    const ssize_t got = recv(g_nDisplaySocket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return got == 0 || (got < 0 && (errno == ECONNRESET || errno == EPIPE || errno == ENOTCONN));
+}
+
+// Mesa's GLX set-up reads some of the X server's answers without checking that they came: when
+// the display goes away in the middle of it, it follows an answer that is not there. A crash
+// while the connection is broken is that loss, told in one line and ended with code 1 as any
+// loss of the display; any other crash stays a crash (the handler is reset on entry, so the
+// fault happens again on return). Nothing but the line can be done safely here.
+static void note_crash(int) {
+    if (connection_broken()) {
+        [[maybe_unused]] const ssize_t told =
+            write(STDERR_FILENO, g_sDisplayGone, std::strlen(g_sDisplayGone));
+        _exit(1);
+    }
+}
+
+static void watch_connection(Display* display) {
+    g_nDisplaySocket = ConnectionNumber(display);
+    std::snprintf(g_sDisplayGone, sizeof g_sDisplayGone, "velta2: the display %s went away\n",
+                  DisplayString(display));
+    struct sigaction action = {};
+    action.sa_handler = note_crash;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGSEGV, &action, nullptr);
+}
+
+static int note_display_lost(Display* display) {
+    g_pDisplay = nullptr; // a broken connection must not be closed or asked anything
+    g_nDisplaySocket = -1;
+    if (g_pfnDisplayLost)
+        g_pfnDisplayLost(DisplayString(display));
+    return 0; // Xlib exits after this
+}
+
 static bool fail(const char* text) {
+    // A step that failed because the display went away is told as that loss.
+    if (g_pDisplay && connection_broken())
+        note_display_lost(g_pDisplay);
     std::fprintf(stderr, "velta2: %s\n", text);
     close_gl_window();
     return false;
@@ -68,10 +123,12 @@ static Window make_own_window(XVisualInfo* visual) {
 }
 
 bool open_gl_window(const char* display, WindowKind kind, Window given) {
+    XSetIOErrorHandler(note_display_lost); // also for the display going away while it opens
     g_pDisplay = XOpenDisplay(display);
     if (!g_pDisplay)
         return fail("cannot open the display");
     XSetErrorHandler(note_x_error);
+    watch_connection(g_pDisplay);
     XVisualInfo* visual = nullptr;
     if (kind == WindowKind::Own) {
         int wanted[] = {
@@ -118,6 +175,7 @@ void close_gl_window() {
     if (g_bOwnWindow)
         XDestroyWindow(g_pDisplay, g_Window);
     g_bOwnWindow = false;
+    g_nDisplaySocket = -1;
     XCloseDisplay(g_pDisplay);
     g_pDisplay = nullptr;
 }

@@ -10,6 +10,12 @@ enum class WindowKind {
     Given, // a window made by someone else (XScreenSaver), by its id
 };
 
+// Called on the main thread, from inside whichever X call found it, when the connection to the
+// display breaks (the X server ended or went out of reach), with the display's name. It must end
+// the process without touching the display or OpenGL again; if it is null or returns, Xlib's
+// own handler prints its message and exits.
+extern void (*g_pfnDisplayLost)(const char* display);
+
 // Opens the display (null: $DISPLAY) and the window, and makes an OpenGL context current on it:
 // on a window of someone else's in that window's own visual, on its own window in a double-
 // buffered RGBA visual with depth. Shows its own window. False after a one-line message on

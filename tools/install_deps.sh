@@ -15,6 +15,7 @@ googletest nsis apitrace faketime
 clang libclang-rt-14-dev libvorbis-dev
 g++ pkg-config libx11-dev libgl-dev libglu1-mesa-dev libpulse-dev
 xscreensaver xscreensaver-gl
+emscripten chromium python3-websocket
 "
 
 missing=""

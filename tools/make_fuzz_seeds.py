@@ -1,6 +1,8 @@
 #!/usr/bin/python3
-"""Writes the fuzzers' small seed corpora: little TGA images of each kind the decoder knows, and
-short Ogg Vorbis streams (mono, stereo, two chained streams) made with sox and oggenc."""
+"""Writes the fuzzers' small seed corpora: little TGA images of each kind the decoder knows,
+short Ogg Vorbis streams (mono, stereo, two chained streams) made with sox and oggenc, Linux
+settings files and Linux command lines. Inputs that once found a fault are kept among the seeds,
+so every fuzzing run tries them again first."""
 import os
 import shutil
 import struct
@@ -51,6 +53,38 @@ def tga_seeds(out):
             f.write(data)
 
 
+def write_seeds(out, seeds):
+    os.makedirs(out, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(data)
+
+
+def settings_seeds(out):
+    write_seeds(out, {
+        "saved.ini": b"# Velta II settings\n[Velta II]\nmod1 depth=4840\nmod1 xrot=-9000\n"
+                     b"mod20 active=1\ncycle time=15\nenable sound=0\n",
+        "by-hand.ini": b"; mine\r\n  mod3 depth = 4200 \t\r\n\tmod3 xrot\t=\t-7\n\n",
+        "corrupt.ini": b"mod1 depth=4000\nmod1 horz=oops\n",
+        # A zero byte once cut the name to nothing, and the save wrote a line the next run refused.
+        "zero-byte.ini": b"\x00\rD=\x00\x8a",
+    })
+
+
+def options_seeds(out):
+    """Command lines as the options fuzzer reads them: $XSCREENSAVER_WINDOW (empty: unset), then
+    each argument, all cut by zero bytes."""
+    lines = {
+        "own-window": ["", "-window", "-module", "3", "-cycle", "30", "-sound", "-fps"],
+        "root": ["", "--root", "--no-samye", "--no-dorje-drak", "--cycle", "9999"],
+        "given": ["", "-window-id", "0x1c00007", "-modules", "1,3,5-7", "-display", ":1"],
+        "xscreensaver": ["0x2a00005", "-root", "-no-sound"],
+    }
+    write_seeds(out, {name: b"\x00".join(a.encode() for a in args)
+                      for name, args in lines.items()})
+
+
 if __name__ == "__main__":
     kind, out = sys.argv[1], sys.argv[2]
-    {"tga": tga_seeds, "ogg": ogg_seeds}[kind](out)
+    {"tga": tga_seeds, "ogg": ogg_seeds, "settings": settings_seeds,
+     "options": options_seeds}[kind](out)

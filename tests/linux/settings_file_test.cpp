@@ -1,17 +1,22 @@
-// The Linux settings file: a round trip through the disk, corrupt and unreadable files, and a
-// folder that cannot be made.
+// The Linux settings file: a round trip through the disk, hand-written, corrupt and unreadable
+// files, a folder that cannot be made, and saves killed half-way.
 #include "core/platform.h"
 #include "core/settings/stored_settings.h"
 #include "linux/settings_file.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -71,14 +76,20 @@ TEST_F(SettingsFile, RoundTripMakesTheFoldersAndReplacesTheOldFile) {
 
 TEST_F(SettingsFile, CorruptFileMeansDefaultsAndOneWarningAndIsKeptAsideWhenSaved) {
     const std::string path = dir + "/settings.ini";
-    // Comments, blank lines and Windows line ends are no corruption.
-    put(path, "# mine\r\n\r\n[Velta II]\r\n; note\r\nmod1 depth=4000\r\nmod2 depth=-1\r\n");
+    // Comments, blank lines, Windows line ends and spaces as people type them are no corruption.
+    put(path, "# mine\r\n\r\n[Velta II]\r\n; note\r\nmod1 depth=4000\r\nmod2 depth=-1\r\n"
+              "  mod3 depth = 4200 \t\r\n\tmod3 xrot\t=\t-7\n  # indented\n");
     EXPECT_EQ(load(path), "");
     EXPECT_EQ(read_stored_value("mod1 depth", -1), 4000);
+    EXPECT_EQ(read_stored_value("mod3 depth", -1), 4200);
+    EXPECT_EQ(read_stored_value("mod3 xrot", -1), -7);
+    EXPECT_NE(settings_text().find("\nmod3 depth=4200\nmod3 xrot=-7\n"), std::string::npos);
 
-    for (const char* line : {"mod1 horz=12x", "=5", "mod1 horz", "mod1 horz=",
-                             "mod1 horz=99999999999", "mod1 horz=-", "\x01\xff\xfe"}) {
-        put(path, std::string("mod1 depth=4000\n") + line + "\nmod1 vert=3\n");
+    for (const std::string& line : std::initializer_list<std::string>{
+             "mod1 horz=12x", " = 5", "mod1 horz", "mod1 horz= ", "mod1 horz=1 2",
+             "mod1 horz=99999999999", "mod1 horz=-", "\x01\xff\xfe", std::string("\0\rD=\0\x8a", 6),
+             std::string("mod1 horz=5\0", 12)}) {
+        put(path, "mod1 depth=4000\n" + line + "\nmod1 vert=3\n");
         const std::string warning = load(path);
         EXPECT_EQ(read_stored_value("mod1 depth", -1), -1) << line;
         EXPECT_EQ(read_stored_value("mod1 vert", -1), -1) << line;
@@ -115,4 +126,35 @@ TEST_F(SettingsFile, FolderThatCannotBeMadeOrFileThatCannotBeReadFailWithAWarnin
     const std::string warning = load(folder);
     EXPECT_NE(warning.find("cannot read " + folder), std::string::npos) << warning;
     EXPECT_EQ(read_stored_value("mod1 depth", -1), -1);
+}
+
+TEST_F(SettingsFile, KilledWhileSavingLeavesTheOldOrTheNewFileWhole) {
+    const std::string path = dir + "/settings.ini";
+    const auto set_all = [](int32_t n) {
+        for (int k = 0; k < 40; ++k)
+            write_stored_value(("value " + std::to_string(k)).c_str(), n);
+    };
+    set_all(0);
+    ASSERT_TRUE(save_settings_file(path));
+    std::mt19937 random(19);
+    int inSave = 0; // kills that left the temporary file behind: they cut a save short
+    for (int run = 0; run < 200; ++run) {
+        const pid_t saver = fork();
+        ASSERT_GE(saver, 0);
+        if (saver == 0)
+            for (int32_t n = 1;; ++n) {
+                set_all(n);
+                save_settings_file(path);
+            }
+        usleep(random() % 4000);
+        kill(saver, SIGKILL);
+        waitpid(saver, nullptr, 0);
+        inSave += fs::exists(path + ".tmp");
+        ASSERT_EQ(load(path), "") << run;
+        const int32_t saved = read_stored_value("value 0", -1);
+        ASSERT_GE(saved, 0) << run;
+        for (int k = 1; k < 40; ++k)
+            ASSERT_EQ(read_stored_value(("value " + std::to_string(k)).c_str(), -1), saved) << run;
+    }
+    EXPECT_GT(inSave, 100);
 }

@@ -1,12 +1,15 @@
 """velta2's command line refusals, and its settings file: the view steered in its own window
-kept for the next run, corrupt and unwritable files, and the root and given windows that only
-read it."""
+kept for the next run, also when the display goes away, corrupt and unwritable files, a full or
+read-only disk, and the root and given windows that only read it."""
 import os
 import signal
+import subprocess
+import time
 
 import pytest
 
 from conftest import SCREEN_H, SCREEN_W
+from harness.display import start_xvfb, wait_until
 
 
 @pytest.mark.parametrize("args, env, named", [
@@ -104,3 +107,51 @@ def test_root_and_given_windows_read_the_file_but_never_write_it(screen, velta, 
     assert w.end(signal.SIGTERM) == 0
     assert os.listdir(path.parent) == ["settings.ini"]
     assert path.stat().st_mtime_ns == before.st_mtime_ns
+
+
+def test_display_that_goes_away_ends_the_run_at_once_with_its_views_saved(velta, sound,
+                                                                           tmp_path):
+    xvfb, display = start_xvfb(SCREEN_W, SCREEN_H)
+    try:
+        v = velta("-window", "-module", "1", "-sound", env=dict(sound.env, DISPLAY=display))
+        subprocess.run(["xdotool", "key", "--delay", "50", "Next", "F11"], timeout=10,
+                       env=dict(os.environ, DISPLAY=display))
+        assert wait_until(lambda: "g_fDepth" in v.out(), 5), v.err()
+        xvfb.kill()
+        gone = time.monotonic()
+        code = v.wait()
+        assert time.monotonic() - gone < 1.0
+    finally:
+        xvfb.kill()
+        xvfb.wait(10)
+        for stale in (f"/tmp/.X{display[1:]}-lock", f"/tmp/.X11-unix/X{display[1:]}"):
+            if os.path.exists(stale):
+                os.remove(stale)
+    assert code == 1  # not killed by a signal: no core dump
+    assert v.err().splitlines() == [f"velta2: the display {display} went away; the steered "
+                                    "views are saved"]
+    assert "mod1 depth=4900\n" in settings_path(tmp_path).read_text()
+
+
+@pytest.mark.skipif(os.geteuid() != 0, reason="mounting a small disk needs root")
+def test_full_or_read_only_disk_keeps_the_old_file_and_ends_with_1(velta, tmp_path):
+    config = tmp_path / "config"
+    config.mkdir()
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", config], check=True)
+    try:
+        path = settings_path(tmp_path)
+        path.parent.mkdir()
+        path.write_text("mod1 depth=4000\n")
+        subprocess.run(["dd", "if=/dev/zero", f"of={config}/filler", "bs=4k"],
+                       capture_output=True)
+        for cause in ("No space left on device", "Read-only file system"):
+            if cause.startswith("Read-only"):
+                subprocess.run(["mount", "-o", "remount,ro", config], check=True)
+            v = velta("-window", "-module", "1")
+            assert v.end(signal.SIGTERM) == 1
+            assert v.err().splitlines() == [f"velta2: cannot write {path} ({cause}); the "
+                                            "settings were not saved"]
+            assert path.read_text() == "mod1 depth=4000\n"
+            assert os.listdir(path.parent) == ["settings.ini"]
+    finally:
+        subprocess.run(["umount", config], check=True)

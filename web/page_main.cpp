@@ -1,0 +1,171 @@
+// The page's program: the options from the URL, the settings from localStorage, the WebGL
+// context on the page's canvas and the core's frame step, driven by page.js through the
+// functions exported here. Main thread only.
+#include "core/platform.h"
+#include "core/render/frame_step.h"
+#include "core/render/gl_scene.h"
+#include "core/render/render_state.h"
+#include "core/scenes/random_generator.h"
+#include "core/settings/module_params.h"
+#include "core/settings/options.h"
+#include "core/settings/stored_settings.h"
+#include "web/keys.h"
+#include "web/url_options.h"
+#include "web/voices.h"
+#include "web/webgl_renderer.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <GL/glu.h>
+
+namespace {
+
+StoredChoices g_Held; // what the store holds for the choices the URL makes
+int g_nWidth = 1, g_nHeight = 1;
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE g_hContext;
+int g_nTuneSamples, g_nTuneChannels, g_nTuneRate;
+
+EM_JS(void, js_option_problem, (const char* text),
+      { Module.veltaShowLine(UTF8ToString(text), "warn"); });
+
+// The view on screen goes into its module's record and every record into the store, with the
+// stored choices the URL stood in for.
+void save_views() {
+    store_module_params(g_nModule);
+    const StoredChoices running = current_choices();
+    restore_stored_choices(g_Held);
+    save_settings();
+    restore_stored_choices(running);
+}
+
+} // namespace
+
+extern "C" {
+
+// Starts the page on its canvas of width x height pixels with the URL's query. A bad option is
+// named on the page and the defaults used instead. Returns 1 when the canvas can be drawn on.
+EMSCRIPTEN_KEEPALIVE int web_start(const char* query, int width, int height) {
+    ModuleOptions options;
+    char error[OPTION_ERROR_SIZE];
+    if (!parse_url_options(query, &options, error)) {
+        js_option_problem(error);
+        parse_url_options("", &options, error);
+    }
+    read_settings();
+    g_Held = apply_module_options(options);
+    start_with_first_module();
+
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = false; // the picture is opaque, as a window's is
+    attributes.depth = true;
+    attributes.stencil = false;
+    attributes.antialias = false; // the desktop programs draw without multisampling
+    attributes.majorVersion = 1;
+    g_hContext = emscripten_webgl_create_context("#canvas", &attributes);
+    if (g_hContext <= 0 ||
+        emscripten_webgl_make_context_current(g_hContext) != EMSCRIPTEN_RESULT_SUCCESS)
+        return 0;
+    g_nWidth = width;
+    g_nHeight = height;
+    resize_gl_scene(width, height);
+    if (!init_gl_state())
+        return 0;
+    g_bSaverMode = true; // the modules cycle
+    g_bFullScreen = true;
+    g_dwCycleStart = g_pfnTickCount();
+    if (g_bSound) {
+        g_pfnPlayVoice = play_voice;
+        g_pfnStopVoices = stop_voices;
+    }
+    return options.fps ? 3 : 1;
+}
+
+// One frame of the core.
+EMSCRIPTEN_KEEPALIVE void web_step() {
+    frame_step();
+}
+
+EMSCRIPTEN_KEEPALIVE void web_resize(int width, int height) {
+    g_nWidth = width;
+    g_nHeight = height;
+    resize_gl_scene(width, height);
+}
+
+// A key by its KeyboardEvent.code: 1 when it steers the view (the page then keeps it from the
+// browser), 0 for a key left to the browser. A steered view is stored at once.
+EMSCRIPTEN_KEEPALIVE int web_key(const char* code) {
+    ViewControl control;
+    if (!key_control(code, &control))
+        return 0;
+    apply_view_control(control);
+    save_views();
+    return 1;
+}
+
+// The page is hidden (1) or shown again (0): no frames and no voices while hidden, and the
+// time hidden does not count towards the module's time on screen. Hiding stores the views.
+EMSCRIPTEN_KEEPALIVE void web_pause(int paused) {
+    if (paused) {
+        sleep_frames(g_pfnTickCount());
+        save_views();
+    } else {
+        wake_frames(g_pfnTickCount());
+    }
+}
+
+// Stores the views, as the page is left.
+EMSCRIPTEN_KEEPALIVE void web_save() {
+    save_views();
+}
+
+// The WebGL context was lost: what was made in it is gone.
+EMSCRIPTEN_KEEPALIVE void web_context_lost() {
+    renderer_forget();
+}
+
+// The context is back: the texture, the fixed state and the projection are made again, and the
+// module goes on where it was. Returns 1 on success.
+EMSCRIPTEN_KEEPALIVE int web_context_restored() {
+    renderer_forget();
+    gluDeleteQuadric(g_pQuadric);
+    g_pQuadric = nullptr;
+    resize_gl_scene(g_nWidth, g_nHeight);
+    return init_gl_state() ? 1 : 0;
+}
+
+// The first click or key allows sound: the tune is decoded and the voices' rhythm starts with
+// a copy on voice 0. Returns the decoded samples, or null when the tune cannot be decoded.
+EMSCRIPTEN_KEEPALIVE const int16_t* web_sound_start() {
+    if (!decode_tune())
+        return nullptr;
+    g_dwVoiceTick = g_pfnTickCount();
+    g_nVoice = 0;
+    return tune_samples(&g_nTuneSamples, &g_nTuneChannels, &g_nTuneRate);
+}
+
+// The decoded tune's sample count (all channels), channel count and rate.
+EMSCRIPTEN_KEEPALIVE int web_tune_samples() {
+    return g_nTuneSamples;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_tune_channels() {
+    return g_nTuneChannels;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_tune_rate() {
+    return g_nTuneRate;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_module() {
+    return g_nModule;
+}
+
+// The live view value i (0 depth, 1 horz, 2 vert, 3 xrot, 4 yrot, 5 zrot, 6 speed).
+EMSCRIPTEN_KEEPALIVE float web_view_value(int i) {
+    const float values[] = {g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot, g_fSpeed};
+    return i >= 0 && i < 7 ? values[i] : 0.0f;
+}
+
+} // extern "C"
