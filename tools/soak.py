@@ -5,17 +5,14 @@
 Every minute it samples the saver's Windows handle and thread counts and working set (from the
 system's process list, through wintool) and the Wine process's private resident memory and
 thread count (from /proc, llvmpipe's threads included). Frames are counted from Wine's relay
-trace of SwapBuffers. At the end it reports the exit code, whether the settings were saved, and
-whether the run was flat. Flat means, over the samples from minute 5 on (the first minutes are
-every module's first use and the players' start):
-  - handles and both thread counts move within a band of FLAT_BAND (a player's wave-out thread
-    and its handles come and go with the overlapping copies of the tune), and
-  - neither memory figure grows by more than FLAT_MIB_PER_HOUR, by a least-squares line: one
-    4 KiB buffer lost per copy of the tune, 1,125 copies an hour, would be 4.4 MiB an hour, and
-  - every minute drew frames, and the processor time each frame costs (the Wine process's,
-    llvmpipe's threads included) grows by less than FLAT_CPU_SHARE_PER_HOUR of its median, by
-    a least-squares line. Frames a minute alone would follow whatever else the machine runs;
-    the processor time per frame shows the saver's own work growing.
+trace of SwapBuffers. At the end it reports the exit code, whether the settings were saved,
+and whether the run was flat, by the same numbers as the Linux long run (tools/soak_figures.py:
+memory growing by less than 16 KiB a minute after a 5-minute warm-up, thread and handle counts
+never above the warm-up's most), for the working set, the private resident memory, both thread
+counts and the handles.
+It also prints the processor time each frame cost (the Wine process's, llvmpipe's threads
+included) and its trend: frames a minute follow whatever else the machine runs, the processor
+time per frame shows the saver's own work growing.
 
     BUILD=build /usr/bin/python3 tools/soak.py [MINUTES]      (default 10)
 """
@@ -28,15 +25,12 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from soak_figures import WARM_UP, flatness_report, slope  # noqa: E402
 from virtual_desktop import VirtualDesktop  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("BUILD", "build"))
 SCR = os.path.join(BUILD, "velta2.scr")
 WINTOOL = os.path.join(BUILD, "tests", "wintool.exe")
-SETTLED_MINUTE = 5
-FLAT_BAND = 3
-FLAT_MIB_PER_HOUR = 2.0
-FLAT_CPU_SHARE_PER_HOUR = 0.10
 SETTINGS = r"HKCU\Software\Quillon\Velta II"
 DEBUG_KEY = r"HKCU\Software\Wine\Debug"
 
@@ -111,47 +105,18 @@ def count_frames(trace):
         return sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
 
 
-def slope_per_hour(points):
-    """Least-squares slope of (minute, value) points, per hour."""
-    n = len(points)
-    mx = sum(x for x, _ in points) / n
-    my = sum(y for _, y in points) / n
-    sxx = sum((x - mx) ** 2 for x, _ in points)
-    return 60 * sum((x - mx) * (y - my) for x, y in points) / sxx if sxx else 0.0
-
-
-def flatness(rows):
-    """Judges the rows (minute, handles, win-threads, working-set KiB, private KiB,
-    unix-threads, frames, processor seconds) from SETTLED_MINUTE on; returns (flat, report
-    lines)."""
-    settled = [r for r in rows if r[0] >= SETTLED_MINUTE]
-    if len(settled) < 3:
-        return False, ["too short to judge flatness (needs minutes 5 to 7 at least)"]
-    lines, flat = [], True
-    for index, name in ((1, "handles"), (2, "Windows threads"), (5, "Unix threads")):
-        values = [r[index] for r in settled]
-        ok = max(values) - min(values) <= FLAT_BAND
-        flat &= ok
-        lines.append(f"{name}: {min(values)} to {max(values)} ({'flat' if ok else 'NOT flat'})")
-    for index, name in ((3, "working set"), (4, "private resident")):
-        slope = slope_per_hour([(r[0], r[index] / 1024) for r in settled])
-        ok = slope <= FLAT_MIB_PER_HOUR
-        flat &= ok
-        lines.append(f"{name}: {min(r[index] for r in settled) / 1024:.1f} to "
-                     f"{max(r[index] for r in settled) / 1024:.1f} MiB, trend {slope:+.2f} MiB "
-                     f"an hour ({'flat' if ok else 'NOT flat'})")
-    steps = list(zip(settled, settled[1:]))
-    per_minute = sorted(b[6] - a[6] for a, b in steps)
-    cost = [(b[0], 1000 * (b[7] - a[7]) / (b[6] - a[6])) for a, b in steps if b[6] > a[6]]
-    median = sorted(c for _, c in cost)[len(cost) // 2] if cost else 0
-    slope = slope_per_hour(cost) if len(cost) > 1 else 0
-    ok = per_minute[0] > 0 and slope <= FLAT_CPU_SHARE_PER_HOUR * median
-    flat &= ok
-    lines.append(f"frames a minute: {per_minute[0]} to {per_minute[-1]}; processor time per "
-                 f"frame {min(c for _, c in cost):.1f} to {max(c for _, c in cost):.1f} ms, "
-                 f"median {median:.1f}, trend {slope:+.2f} ms an hour "
-                 f"({'flat' if ok else 'NOT flat'})")
-    return flat, lines
+def frame_cost(rows):
+    """The processor time per frame of each minute after the warm-up, and its trend."""
+    settled = rows[WARM_UP:]
+    cost = [(b[0], 1000 * (b[7] - a[7]) / (b[6] - a[6]))
+            for a, b in zip(settled, settled[1:]) if b[6] > a[6]]
+    if len(cost) < 2:
+        return "too short a run for the processor time per frame"
+    values = sorted(c for _, c in cost)
+    return (f"processor time per frame from minute {WARM_UP}: {values[0]:.1f} to {values[-1]:.1f}"
+            f" ms, median {values[len(values) // 2]:.1f} ms, {60 * slope(cost):+.2f} ms an hour; "
+            f"frames a minute {min(b[6] - a[6] for a, b in zip(settled, settled[1:]))} to "
+            f"{max(b[6] - a[6] for a, b in zip(settled, settled[1:]))}")
 
 
 def main():
@@ -183,8 +148,9 @@ def main():
                 w = windows_side(desk, hwnd)
                 rss, threads, cpu = proc_status(saver.pid)
                 frames = count_frames(trace)
-                rows.append((minute, int(w.get("handles", 0)), int(w.get("threads", 0)),
-                             int(w.get("workingset", 0)) // 1024, rss, threads, frames, cpu))
+                rows.append((minute, int(w.get("workingset", 0)) // 1024, rss,
+                             int(w.get("threads", 0)), int(w.get("handles", 0)), threads, frames,
+                             cpu))
                 print(f"{minute:6d}  {w.get('handles', '?'):>7}  {w.get('threads', '?'):>11}  "
                       f"{int(w.get('workingset', 0)) // 1024:15d}  {rss:20d}  {threads:12d}  "
                       f"{frames:6d}  {cpu:8.1f}", flush=True)
@@ -192,9 +158,10 @@ def main():
             code = saver.wait(60)
             saved = "mod1 depth" in reg(desk, "query", SETTINGS)
             print(f"exit code {code}; settings saved: {'yes' if saved else 'no'}")
-            flat, lines = flatness(rows)
-            for line in lines:
-                print(line)
+            flat = flatness_report(
+                rows, memory=(("working set", 1), ("private resident", 2)),
+                counts=(("Windows threads", 3), ("handles", 4), ("Unix threads", 5))) == 0
+            print(frame_cost(rows))
             print(f"flat: {'yes' if flat else 'no'}")
         finally:
             restore_saver(desk)
