@@ -4,14 +4,15 @@
 # bytes as the glyph image; the Ogg target opens and fully decodes any bytes through our stream
 # callbacks with Debian's libvorbis; the settings target reads any bytes as the Linux settings
 # file and checks that what it writes back reads the same; the options target parses any bytes
-# as the Linux command line. Findings land in $OUT/<target>/ as crash-* files.
-#     tools/fuzz.sh [TARGET...]       (default: tga ogg settings options)
+# as the Linux command line; the url target parses any bytes as the browser page's URL query.
+# Findings land in $OUT/<target>/ as crash-* files.
+#     tools/fuzz.sh [TARGET...]       (default: tga ogg settings options url)
 # FUZZ_SECONDS each (default 60), or FUZZ_RUNS runs each when set.
 set -eu
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 LIMIT="-max_total_time=$SECONDS_EACH"
 [ -n "${FUZZ_RUNS:-}" ] && LIMIT="-runs=$FUZZ_RUNS"
-TARGETS=${*:-tga ogg settings options}
+TARGETS=${*:-tga ogg settings options url}
 OUT=${OUT:-build-fuzz}
 mkdir -p "$OUT"
 FLAGS="-std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I."
@@ -32,8 +33,10 @@ clang++ $FLAGS tests/core/fuzz/ogg_fuzz.cpp core/music/decoder.cpp core/music/re
 clang++ $FLAGS tests/linux/fuzz/settings_fuzz.cpp linux/settings_file.cpp -o "$OUT/settings_fuzz"
 clang++ $FLAGS tests/linux/fuzz/options_fuzz.cpp linux/options.cpp core/settings/options.cpp \
     core/settings/module_params.cpp -o "$OUT/options_fuzz"
+clang++ $FLAGS tests/web/fuzz/url_fuzz.cpp web/url_options.cpp core/settings/options.cpp \
+    core/settings/module_params.cpp -o "$OUT/url_fuzz"
 
-for target in tga ogg settings options; do
+for target in tga ogg settings options url; do
     /usr/bin/python3 tools/make_fuzz_seeds.py $target "$OUT/$target/corpus"
 done
 cp resources/tune.ogg "$OUT/ogg/corpus/"

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Writes the fuzzers' small seed corpora: little TGA images of each kind the decoder knows,
 short Ogg Vorbis streams (mono, stereo, two chained streams) made with sox and oggenc, Linux
-settings files and Linux command lines. Inputs that once found a fault are kept among the seeds,
-so every fuzzing run tries them again first."""
+settings files, Linux command lines and the browser page's URL queries. Inputs that once found a
+fault are kept among the seeds, so every fuzzing run tries them again first."""
 import os
 import shutil
 import struct
@@ -84,7 +84,17 @@ def options_seeds(out):
                       for name, args in lines.items()})
 
 
+def url_seeds(out):
+    """Queries of the browser page's URL."""
+    write_seeds(out, {
+        "modules": b"?modules=1,3,5-7&cycle=30&sound=1&fps=1",
+        "left-out": b"?no-samye&no-dorje-drak&module=12",
+        "encoded": b"?modules=2%2C4-6&cycle=%31%30+&sound=true&fps=0",
+        "bad": b"?cycle=0&module=21&%zz",
+    })
+
+
 if __name__ == "__main__":
     kind, out = sys.argv[1], sys.argv[2]
     {"tga": tga_seeds, "ogg": ogg_seeds, "settings": settings_seeds,
-     "options": options_seeds}[kind](out)
+     "options": options_seeds, "url": url_seeds}[kind](out)
