@@ -51,6 +51,7 @@ bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py
 	/usr/bin/python3 tools/bench_scenes.py --build $(BUILD)
 	BUILD=$(BUILD) /usr/bin/python3 tools/music_bench.py
+	BUILD=$(BUILD) /usr/bin/python3 tools/sound_loss_bench.py
 	BUILD=$(BUILD) /usr/bin/python3 tools/cpu_bench.py
 	BUILD=$(BUILD) /usr/bin/python3 tools/desktop_bench.py
 	BUILD=$(BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_bench.py

@@ -5,7 +5,14 @@
 Every minute it samples the saver's Windows handle and thread counts and working set (from the
 system's process list, through wintool) and the Wine process's private resident memory and
 thread count (from /proc, llvmpipe's threads included). Frames are counted from Wine's relay
-trace of SwapBuffers. At the end it reports the exit code and whether the settings were saved.
+trace of SwapBuffers. At the end it reports the exit code, whether the settings were saved,
+and whether the run was flat, by the same numbers as the Linux long run (tools/soak_figures.py:
+memory growing by less than 16 KiB a minute after a 5-minute warm-up, thread and handle counts
+never above the warm-up's most), for the working set, the private resident memory, both thread
+counts and the handles.
+It also prints the processor time each frame cost (the Wine process's, llvmpipe's threads
+included) and its trend: frames a minute follow whatever else the machine runs, the processor
+time per frame shows the saver's own work growing.
 
     BUILD=build /usr/bin/python3 tools/soak.py [MINUTES]      (default 10)
 """
@@ -18,6 +25,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from soak_figures import WARM_UP, flatness_report, slope  # noqa: E402
 from virtual_desktop import VirtualDesktop  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("BUILD", "build"))
@@ -38,7 +46,10 @@ def proc_status(pid):
         for line in f:
             key, _, value = line.partition(":")
             fields[key] = value.split()[0] if value.split() else ""
-    return int(fields.get("RssAnon", 0)), int(fields.get("Threads", 0))
+    with open(f"/proc/{pid}/stat") as f:
+        ticks = f.read().rsplit(")", 1)[1].split()
+    cpu = (int(ticks[11]) + int(ticks[12])) / os.sysconf("SC_CLK_TCK")  # user and system
+    return int(fields.get("RssAnon", 0)), int(fields.get("Threads", 0)), cpu
 
 
 def windows_side(desk, hwnd):
@@ -94,6 +105,20 @@ def count_frames(trace):
         return sum(1 for line in f if "Call gdi32.SwapBuffers" in line)
 
 
+def frame_cost(rows):
+    """The processor time per frame of each minute after the warm-up, and its trend."""
+    settled = rows[WARM_UP:]
+    cost = [(b[0], 1000 * (b[7] - a[7]) / (b[6] - a[6]))
+            for a, b in zip(settled, settled[1:]) if b[6] > a[6]]
+    if len(cost) < 2:
+        return "too short a run for the processor time per frame"
+    values = sorted(c for _, c in cost)
+    return (f"processor time per frame from minute {WARM_UP}: {values[0]:.1f} to {values[-1]:.1f}"
+            f" ms, median {values[len(values) // 2]:.1f} ms, {60 * slope(cost):+.2f} ms an hour; "
+            f"frames a minute {min(b[6] - a[6] for a, b in zip(settled, settled[1:]))} to "
+            f"{max(b[6] - a[6] for a, b in zip(settled, settled[1:]))}")
+
+
 def main():
     minutes = float(sys.argv[1]) if len(sys.argv) > 1 else 10.0
     runtime = tempfile.mkdtemp(prefix="velta-soak-pulse-")
@@ -114,21 +139,30 @@ def main():
                 print("the saver window did not appear")
                 return 1
             print("minute  handles  win-threads  working-set-KiB  private-resident-KiB  "
-                  "unix-threads  frames")
+                  "unix-threads  frames  cpu-s")
             start = time.monotonic()
+            rows = []
             for minute in range(int(minutes) + 1):
                 while time.monotonic() - start < minute * 60:
                     time.sleep(1)
                 w = windows_side(desk, hwnd)
-                rss, threads = proc_status(saver.pid)
+                rss, threads, cpu = proc_status(saver.pid)
                 frames = count_frames(trace)
+                rows.append((minute, int(w.get("workingset", 0)) // 1024, rss,
+                             int(w.get("threads", 0)), int(w.get("handles", 0)), threads, frames,
+                             cpu))
                 print(f"{minute:6d}  {w.get('handles', '?'):>7}  {w.get('threads', '?'):>11}  "
                       f"{int(w.get('workingset', 0)) // 1024:15d}  {rss:20d}  {threads:12d}  "
-                      f"{frames:6d}", flush=True)
+                      f"{frames:6d}  {cpu:8.1f}", flush=True)
             subprocess.run(["xdotool", "mousemove", "500", "400"], env=desk.env)
             code = saver.wait(60)
             saved = "mod1 depth" in reg(desk, "query", SETTINGS)
             print(f"exit code {code}; settings saved: {'yes' if saved else 'no'}")
+            flat = flatness_report(
+                rows, memory=(("working set", 1), ("private resident", 2)),
+                counts=(("Windows threads", 3), ("handles", 4), ("Unix threads", 5))) == 0
+            print(frame_cost(rows))
+            print(f"flat: {'yes' if flat else 'no'}")
         finally:
             restore_saver(desk)
             subprocess.run(["pulseaudio", "--kill"], env=pulse_env)

@@ -1,7 +1,8 @@
 """What "flat" means for the long runs, in numbers, and the summary lines that say whether a
 run's samples were.
 
-A sample is (minute, resident KiB, anonymous resident KiB, threads, descriptors or handles, ...).
+A sample is (minute, resident KiB, anonymous resident KiB, threads, descriptors or handles, ...);
+the Windows run names its own columns.
 The first WARM_UP minutes are left out: caches, the glyph texture and the first streams settle
 there. After them, the run is flat when
   - resident memory grows by less than SLOPE_KIB a minute (least-squares line through the
@@ -26,22 +27,25 @@ def slope(points):
     return sum((x - mx) * (y - my) for x, y in points) / sxx if sxx else 0.0
 
 
-def flatness_report(rows):
-    """Prints the verdict for samples rows; returns 1 when not flat, else 0."""
+def flatness_report(rows, memory=(("resident", 1), ("anonymous resident", 2)),
+                    counts=(("threads", 3), ("descriptors", 4))):
+    """Prints the verdict for samples rows, judging the memory columns and the count columns
+    named (the Windows run has working set and private memory, and two thread counts and
+    handles); returns 1 when not flat, else 0."""
     warm = WARM_UP
     settled = rows[warm:]
     if len(settled) < JUDGED:
         print(f"too short a run to judge flatness (that needs {WARM_UP + JUDGED} minutes)")
         return 0
     verdicts = []
-    for name, column in (("resident", 1), ("anonymous resident", 2)):
+    for name, column in memory:
         s = slope([(r[0], r[column]) for r in settled])
         rise = max(r[column] for r in settled) - settled[0][column]
         ok = s < SLOPE_KIB and rise <= SPREAD_KIB
         verdicts.append(ok)
         print(f"{name} memory from minute {settled[0][0]}: {s:+.1f} KiB a minute, at most "
               f"{rise:+d} KiB above its first sample: {'flat' if ok else 'NOT flat'}")
-    for name, column in (("threads", 3), ("descriptors", 4)):
+    for name, column in counts:
         early = max(r[column] for r in rows[:warm + 1])
         late = max(r[column] for r in settled)
         ok = late <= early

@@ -38,3 +38,9 @@ bool init_gl_state() {
     gluQuadricTexture(g_pQuadric, GL_TRUE);
     return true;
 }
+
+void release_gl_state() {
+    if (g_pQuadric)
+        gluDeleteQuadric(g_pQuadric);
+    g_pQuadric = nullptr;
+}

@@ -49,11 +49,18 @@ void stop_all_players() {
 }
 
 void quit_all_players() {
+    for (int i = 0; i < PLAYER_COUNT; ++i)
+        if (g_hPlayer[i])
+            PostThreadMessageA(g_dwPlayerId[i], PLAYER_QUIT, 0, 0);
+    // A player stuck in a device call that never returns is left to the process's end, so that
+    // closing the saver never waits on the sound system.
+    const DWORD start = GetTickCount();
     for (int i = 0; i < PLAYER_COUNT; ++i) {
         if (!g_hPlayer[i])
             continue;
-        PostThreadMessageA(g_dwPlayerId[i], PLAYER_QUIT, 0, 0);
-        WaitForSingleObject(g_hPlayer[i], INFINITE);
+        const DWORD spent = GetTickCount() - start;
+        WaitForSingleObject(g_hPlayer[i],
+                            spent < PLAYER_QUIT_WAIT_MS ? PLAYER_QUIT_WAIT_MS - spent : 0);
         CloseHandle(g_hPlayer[i]);
         g_hPlayer[i] = nullptr;
         g_dwPlayerId[i] = 0;
@@ -90,9 +97,11 @@ DWORD WINAPI player_thread(LPVOID) {
         player.queue.pop_front();
         player.bStop = false;
         Decoder dec;
-        // A request that cannot be opened or played ends the player, silently.
-        if (!decoder_open(&dec, player.current.url.c_str()) || !play_out(&player, &dec))
+        // A tune that cannot be opened ends the player, silently: it would fail the same way
+        // every time. A failing device ends only this copy (play_out).
+        if (!decoder_open(&dec, player.current.url.c_str()))
             break;
+        play_out(&player, &dec);
         player.current = PlayRequest();
         if (player.bQuit)
             break;

@@ -15,6 +15,8 @@ constexpr UINT PLAYER_QUIT = WM_USER + 4;  // 0x404 (0, 0): end the player threa
 // successful post hands it to the player, which delete[]s it; a failed post leaves it with
 // the sender.
 constexpr int PLAY_TEXT_BYTES = 260;
+// The longest quit_all_players waits for the players to end.
+constexpr DWORD PLAYER_QUIT_WAIT_MS = 500;
 
 // Main side. Called only on the thread that owns the saver window or settings dialog; none of
 // them waits for a player except quit_all_players.
@@ -30,9 +32,11 @@ void play_tune(HWND notify, int player);
 // Stops every player's current tune at once and discards its queue; does not wait.
 void stop_all_players();
 // Ends every player thread, each after it has closed its device and decoder, and empties the
-// slots. A player that has already ended is passed at once.
+// slots. A player that has already ended is passed at once; one that has not ended within
+// PLAYER_QUIT_WAIT_MS (all together) is left to end on its own or with the process.
 void quit_all_players();
 
 // Player side: the thread procedure. It owns its request queue, decoder and wave device, and
-// ends (returning 0) on PLAYER_QUIT or when a request cannot be opened or played.
+// ends (returning 0) on PLAYER_QUIT or when a request's tune cannot be opened. A wave device
+// that fails ends only the copy it was playing; the next request tries the device again.
 DWORD WINAPI player_thread(LPVOID unused);

@@ -1,6 +1,8 @@
 // Wave output of one play-out: device, five buffers, feed and drain phases, closing.
 #include "windows/music/wave_out.h"
 
+#include <new>
+
 void CALLBACK wave_done_callback(HWAVEOUT, UINT msg, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
     if (msg != WOM_DONE)
         return;
@@ -26,19 +28,23 @@ volatile LONG g_nWaveStarved;
 
 namespace {
 
-// The device, its buffers and the shared slots of one play-out.
+// The device, its buffers and the shared slots of one play-out. Made on the heap: when a
+// failed device cannot even be closed it may still hold the headers and call back with the
+// slots, so they are then left to it rather than freed.
 struct PlayOut {
     PlayerState* player;
     Decoder* dec;
     HWAVEOUT hDevice;
     WAVEHDR headers[WAVE_BUFFER_COUNT];
-    int nCurrent; // the buffer written next; buffers are written, and finish, in this order
-    int nWritten; // buffers written so far in this play-out
+    int nCurrent;     // the buffer written next; buffers are written, and finish, in this order
+    int nWritten;     // buffers written so far in this play-out
+    DWORD dwLastDone; // when the device last returned a buffer (or the play-out began)
+    bool bFailed;     // the device refused a write or stopped returning buffers
     WaveSlots slots;
 };
 
 bool stopping(const PlayOut& p) {
-    return p.player->bStop || p.player->bQuit;
+    return p.player->bStop || p.player->bQuit || p.bFailed;
 }
 
 LONG in_flight(PlayOut& p) {
@@ -60,9 +66,22 @@ bool grant_buffer(PlayOut& p) {
     return granted;
 }
 
+// Waits up to WAVE_WAIT_MS for a buffer to finish; true when one did. A device that has kept
+// queued buffers past WAVE_STALL_MS without returning any is marked failed.
+bool wait_for_buffer(PlayOut& p) {
+    if (WaitForSingleObject(p.slots.hDone, WAVE_WAIT_MS) == WAIT_OBJECT_0) {
+        p.dwLastDone = GetTickCount();
+        return true;
+    }
+    if (GetTickCount() - p.dwLastDone >= WAVE_STALL_MS && in_flight(p) > 0)
+        p.bFailed = true;
+    return false;
+}
+
 // Fills the current buffer from the decoder and writes it, even when nothing was filled (the
 // device hands an empty buffer straight back, which keeps the in-flight count right). Returns
-// the bytes filled; 0 means the stream is over.
+// the bytes filled; 0 means the stream is over. A write the device refuses is never returned,
+// so its place is given back and the device marked failed.
 DWORD feed_buffer(PlayOut& p) {
     WAVEHDR& header = p.headers[p.nCurrent];
     header.dwBufferLength = 0;
@@ -75,32 +94,36 @@ DWORD feed_buffer(PlayOut& p) {
     }
     p.nCurrent = (p.nCurrent + 1) % WAVE_BUFFER_COUNT;
     ++p.nWritten;
-    waveOutWrite(p.hDevice, &header, sizeof header);
+    if (waveOutWrite(p.hDevice, &header, sizeof header) != MMSYSERR_NOERROR) {
+        EnterCriticalSection(&p.slots.lock);
+        --p.slots.nInFlight;
+        LeaveCriticalSection(&p.slots.lock);
+        p.bFailed = true;
+    }
     return header.dwBufferLength;
 }
 
-// Keeps up to five buffers queued until the stream ends (true) or a stop or quit (false).
+// Keeps up to five buffers queued until the stream ends (true) or a stop, a quit or a failed
+// device (false).
 bool feed(PlayOut& p) {
     for (;;) {
         if (stopping(p))
             return false;
         const bool granted = grant_buffer(p);
-        bool woken = false;
+        // While all five are queued, wait for one to finish, looking at commands meanwhile.
         for (;;) {
             take_player_command(p.player, PHASE_FEED);
-            if (granted)
+            if (granted || stopping(p) || wait_for_buffer(p))
                 break;
-            // All five are queued: wake when one finishes, and look at commands meanwhile.
-            if (WaitForSingleObject(p.slots.hDone, WAVE_WAIT_MS) == WAIT_OBJECT_0) {
-                woken = true;
-                break;
-            }
         }
-        if (woken)
+        if (!granted)
             continue;
         if (stopping(p))
             return false;
-        if (feed_buffer(p) == 0)
+        const DWORD filled = feed_buffer(p);
+        if (p.bFailed)
+            return false;
+        if (filled == 0)
             return true;
     }
 }
@@ -109,76 +132,83 @@ bool feed(PlayOut& p) {
 bool drain(PlayOut& p) {
     for (;;) {
         const bool empty = in_flight(p) == 0;
-        for (;;) {
-            take_player_command(p.player, PHASE_DRAIN);
-            if (empty)
-                return !stopping(p);
-            if (WaitForSingleObject(p.slots.hDone, WAVE_WAIT_MS) == WAIT_OBJECT_0)
-                break;
-        }
+        take_player_command(p.player, PHASE_DRAIN);
         if (stopping(p))
             return false;
+        if (empty)
+            return true;
+        wait_for_buffer(p);
     }
 }
 
-void free_buffers(PlayOut& p) {
-    for (WAVEHDR& header : p.headers) {
-        if (header.dwFlags & WHDR_PREPARED)
-            waveOutUnprepareHeader(p.hDevice, &header, sizeof header);
+void release_slots(WaveSlots& slots) {
+    DeleteCriticalSection(&slots.lock);
+    CloseHandle(slots.hDone);
+}
+
+// Frees the play-out once its device can no longer touch it.
+void free_play_out(PlayOut* p) {
+    for (WAVEHDR& header : p->headers)
         if (header.lpData)
             LocalFree(header.lpData);
-        header.lpData = nullptr;
-    }
+    release_slots(p->slots);
+    delete p;
 }
 
-void release_slots(PlayOut& p) {
-    DeleteCriticalSection(&p.slots.lock);
-    CloseHandle(p.slots.hDone);
+// Closing: the reset returns every queued buffer (the callback runs for each), so the headers
+// are free to unprepare. A device that cannot be closed keeps its buffers and may still call
+// back, so the play-out is then left to it; that happens only to a failed device.
+void close_device(PlayOut* p) {
+    waveOutReset(p->hDevice);
+    for (WAVEHDR& header : p->headers)
+        if (header.dwFlags & WHDR_PREPARED)
+            waveOutUnprepareHeader(p->hDevice, &header, sizeof header);
+    if (waveOutClose(p->hDevice) == MMSYSERR_NOERROR)
+        free_play_out(p);
+}
+
+// Allocates and prepares the five buffers; false when memory or the device fails.
+bool prepare_buffers(PlayOut& p) {
+    for (WAVEHDR& header : p.headers) {
+        header.lpData = static_cast<LPSTR>(LocalAlloc(LMEM_FIXED, WAVE_BUFFER_BYTES));
+        if (!header.lpData)
+            return false;
+        header.dwBufferLength = WAVE_BUFFER_BYTES;
+        if (waveOutPrepareHeader(p.hDevice, &header, sizeof header) != MMSYSERR_NOERROR)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
-bool play_out(PlayerState* player, Decoder* dec) {
-    PlayOut p = {};
-    p.player = player;
-    p.dec = dec;
-    p.slots.nInFlight = 0;
-    InitializeCriticalSection(&p.slots.lock);
-    p.slots.hDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    WAVEFORMATEX format = wave_format(dec->nChannels, dec->nRate);
-    if (!p.slots.hDone ||
-        waveOutOpen(&p.hDevice, WAVE_MAPPER, &format,
-                    reinterpret_cast<DWORD_PTR>(wave_done_callback),
-                    reinterpret_cast<DWORD_PTR>(&p.slots), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
-        release_slots(p);
+void play_out(PlayerState* player, Decoder* dec) {
+    PlayOut* p = new (std::nothrow) PlayOut();
+    if (!p) {
         decoder_close(dec);
-        return false;
+        return;
     }
-    for (WAVEHDR& header : p.headers) {
-        header.lpData = static_cast<LPSTR>(LocalAlloc(LMEM_FIXED, WAVE_BUFFER_BYTES));
-        if (!header.lpData) {
-            // Out of memory: give up like a device that cannot be opened.
-            free_buffers(p);
-            waveOutClose(p.hDevice);
-            release_slots(p);
-            decoder_close(dec);
-            return false;
-        }
-        header.dwBufferLength = WAVE_BUFFER_BYTES;
-        waveOutPrepareHeader(p.hDevice, &header, sizeof header);
+    p->player = player;
+    p->dec = dec;
+    p->slots.nInFlight = 0;
+    InitializeCriticalSection(&p->slots.lock);
+    p->slots.hDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    WAVEFORMATEX format = wave_format(dec->nChannels, dec->nRate);
+    if (!p->slots.hDone || waveOutOpen(&p->hDevice, WAVE_MAPPER, &format,
+                                       reinterpret_cast<DWORD_PTR>(wave_done_callback),
+                                       reinterpret_cast<DWORD_PTR>(&p->slots),
+                                       CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
+        free_play_out(p);
+        decoder_close(dec);
+        return;
     }
-    p.nCurrent = 0;
-    dec->nLink = 0;
-
-    if (feed(p) && drain(p) && player->current.hNotify)
-        PostMessageA(player->current.hNotify, WM_APP, 0, 0);
-
-    // Closing: the reset returns every queued buffer (the callback runs for each), so the
-    // headers are free to unprepare; the slots go last, after the device can no longer call.
-    waveOutReset(p.hDevice);
-    free_buffers(p);
-    waveOutClose(p.hDevice);
+    if (prepare_buffers(*p)) {
+        p->nCurrent = 0;
+        p->dwLastDone = GetTickCount();
+        dec->nLink = 0;
+        if (feed(*p) && drain(*p) && player->current.hNotify)
+            PostMessageA(player->current.hNotify, WM_APP, 0, 0);
+    }
+    close_device(p);
     decoder_close(dec);
-    release_slots(p);
-    return true;
 }

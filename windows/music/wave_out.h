@@ -12,6 +12,10 @@
 constexpr int WAVE_BUFFER_COUNT = 5;
 constexpr DWORD WAVE_BUFFER_BYTES = 4096;
 constexpr DWORD WAVE_WAIT_MS = 50; // longest sleep between looks at the player's commands
+// A device that has returned no buffer for this long while some are queued on it is taken for
+// gone (a sound server that died, a headset unplugged): the queued sound lasts about 232 ms, so
+// a working device returns one long before, even on a busy machine.
+constexpr DWORD WAVE_STALL_MS = 2000;
 
 // The only state a play-out shares with the device's callback thread. The in-flight count is
 // read and changed only inside the lock: the player raises it for each buffer it writes, the
@@ -37,8 +41,9 @@ WAVEFORMATEX wave_format(int channels, long rate);
 extern volatile LONG g_nWaveStarved;
 
 // Plays the open decoder out on the calling player thread, taking in the player's commands
-// as it goes; a stop or quit flag ends it early and cuts the sound off. Posts WM_APP to the
-// current request's notify window when the stream has sounded to its natural end. Always
-// closes the decoder. Returns false when the device (or its buffers) could not be had, which
-// ends the player.
-bool play_out(PlayerState* player, Decoder* dec);
+// as it goes; a stop or quit flag ends it at the next look at the commands and cuts the sound
+// off. Posts WM_APP to the current request's notify window when the stream has sounded to its
+// natural end. A device that cannot be opened or prepared, refuses a write or stops returning
+// buffers ends this play-out only, silently: the player goes on with its next request, which
+// opens the device anew. Always closes the decoder.
+void play_out(PlayerState* player, Decoder* dec);

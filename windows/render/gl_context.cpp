@@ -49,6 +49,7 @@ bool create_gl_context(HWND hwnd, int colorBits) {
 }
 
 void release_gl_context() {
+    release_gl_state(); // one quadric per context made, freed with it
     if (g_hRC) {
         if (!wglMakeCurrent(nullptr, nullptr))
             alert("Release Of DC And RC Failed.", "SHUTDOWN ERROR", ALERT_INFORMATION);

@@ -1,6 +1,7 @@
 // The Control Menu dialog from the program's own resources: texts, layout, placement, the
-// pointer rules in the saver, and that only one opens at a time.
+// pointer rules in the saver, and that only one opens at a time; where dialogs are centred.
 #include "core/render/render_state.h"
+#include "windows/dialogs/center_window.h"
 #include "windows/dialogs/control_menu.h"
 #include "windows/host/saver_main.h"
 
@@ -124,3 +125,29 @@ TEST(ControlMenu, CancelClosesItAndTheDialogLeavesThePointerAlone) {
 }
 
 } // namespace
+
+// Dialogs are centred on the screen but kept inside the work area (the screen less the
+// taskbar); on an axis where one is longer than the work area it starts at the area's edge,
+// so its title bar and close button are always in reach.
+TEST(CenterWindow, CentresInsideTheWorkAreaAndPutsAnOversizedDialogAtItsTopLeft) {
+    const SIZE screen = {1024, 768};
+    const RECT aboveBar = {0, 0, 1024, 728};   // taskbar along the bottom
+    const RECT besideBar = {60, 0, 1024, 768}; // taskbar on the left
+    const struct {
+        RECT area;
+        SIZE window;
+        POINT expected;
+    } cases[] = {
+        {aboveBar, {400, 300}, {312, 234}},  // fits: centred on the screen
+        {aboveBar, {400, 720}, {312, 8}},    // centred, it would reach under the taskbar
+        {aboveBar, {400, 740}, {312, 0}},    // taller than the work area
+        {besideBar, {1000, 300}, {60, 234}}, // wider than the work area
+        {besideBar, {1200, 900}, {60, 0}},   // larger than the screen: not at -88, -66
+        {{0, 0, 1024, 768}, {1024, 768}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        const POINT at = centered_position(screen, c.area, c.window);
+        EXPECT_EQ(at.x, c.expected.x) << c.window.cx << " x " << c.window.cy;
+        EXPECT_EQ(at.y, c.expected.y) << c.window.cx << " x " << c.window.cy;
+    }
+}

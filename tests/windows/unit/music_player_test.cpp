@@ -11,6 +11,7 @@
 
 #include "windows/music/player_commands.h"
 #include "windows/music/players.h"
+#include "windows/music/wave_out.h"
 
 // Play text blocks are new char[PLAY_TEXT_BYTES]; counting the ones alive shows who frees them.
 static volatile LONG g_nTextBlocks;
@@ -226,14 +227,19 @@ TEST(PlayerThread, MissingResourceEndsOnlyThatPlayer) {
     EXPECT_TRUE(pump_until(3000, [&] { return g_notices[done] > 0; }));
 }
 
-TEST(PlayerThread, WithoutADeviceThePlayerEndsSilently) {
+// Each copy ends silently; the player stays for the next one, which tries the device again.
+TEST(PlayerThread, WithoutADeviceEachCopyEndsSilentlyAndThePlayerStays) {
     if (have_wave_device())
         GTEST_SKIP() << "a wave-out device is present";
     TestPlayer player;
     HWND done = notice_window();
     ASSERT_TRUE(player.play("res://SHORTOGG", done));
-    EXPECT_TRUE(player.ends_within(2000));
+    pump_for(500);
+    EXPECT_TRUE(player.play("res://SHORTOGG", done)) << "the player ended";
+    pump_for(300);
     EXPECT_EQ(g_notices[done], 0);
+    player.send(PLAYER_QUIT);
+    EXPECT_TRUE(player.ends_within(2000));
 }
 
 TEST(PlayerThread, MainSideCommandsStartPlayStopAndQuit) {
@@ -259,4 +265,66 @@ TEST(PlayerThread, MainSideCommandsStartPlayStopAndQuit) {
     play_tune(done, 2); // slots emptied by the quit
     EXPECT_EQ(g_nTextBlocks, before);
     quit_all_players(); // nothing left to end
+}
+
+// ---- Devices that fail: ctest runs these with the stand-in WINMM of the system tests
+// (tests/windows/system/winmm_stand_in.cpp), which fails as VELTA_WAVE_PLAN says ----
+
+namespace {
+
+using StandInCounts = void (*)(LONG* opened, LONG* closed);
+
+StandInCounts stand_in_counts() {
+    return reinterpret_cast<StandInCounts>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("winmm.dll"), "stand_in_wave_counts")));
+}
+
+} // namespace
+
+// A copy whose device refuses a write mid-tune, cannot prepare its buffers or stops returning
+// them ends without a notice and closes its device; the same player then plays the next copy.
+TEST(FailingDevice, ACopyWhoseDeviceFailsEndsAndThePlayerPlaysTheNext) {
+    if (!stand_in_counts())
+        GTEST_SKIP() << "runs with the stand-in wave-out device";
+    SetEnvironmentVariableA("VELTA_WAVE_PLAN", "write12 prepare stall12 ok");
+    LONG opened, closed, openedAfter, closedAfter;
+    stand_in_counts()(&opened, &closed);
+    TestPlayer player;
+    HWND failed = notice_window(), played = notice_window();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(player.play("res://TESTOGG", failed));
+    ASSERT_TRUE(player.play("res://TESTOGG", played));
+    EXPECT_TRUE(pump_until(WAVE_STALL_MS + 3000, [&] { return g_notices[played] > 0; }));
+    pump_for(200);
+    EXPECT_EQ(g_notices[failed], 0);
+    stand_in_counts()(&openedAfter, &closedAfter);
+    EXPECT_EQ(openedAfter - opened, 4);
+    EXPECT_EQ(closedAfter - closed, 4) << "a failed copy kept its device";
+}
+
+// A quit does not wait for a device that returns nothing; a player stuck in a device call that
+// never returns is left behind after half a second, its slot emptied.
+TEST(FailingDevice, ClosingNeverWaitsLongOnAPlayer) {
+    if (!stand_in_counts())
+        GTEST_SKIP() << "runs with the stand-in wave-out device";
+    SetEnvironmentVariableA("VELTA_WAVE_PLAN", "stall3");
+    {
+        TestPlayer player;
+        ASSERT_TRUE(player.play("res://TESTOGG", nullptr));
+        pump_for(300);
+        player.send(PLAYER_QUIT);
+        EXPECT_TRUE(player.ends_within(500)) << "the quit waited for the stalled device";
+    }
+    SetEnvironmentVariableA("VELTA_WAVE_PLAN", "hang3");
+    const LONG blocks = g_nTextBlocks;
+    start_players(nullptr);
+    play_tune(nullptr, 0);
+    pump_for(300);
+    const DWORD start = GetTickCount();
+    quit_all_players(); // player 0 never comes back from its device's reset
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, PLAYER_QUIT_WAIT_MS - 50);
+    EXPECT_LT(took, PLAYER_QUIT_WAIT_MS + 500);
+    play_tune(nullptr, 0);
+    EXPECT_EQ(g_nTextBlocks, blocks) << "the slot of the player left behind was not emptied";
 }

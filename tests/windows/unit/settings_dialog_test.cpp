@@ -1,6 +1,7 @@
 // The settings dialog's command and spin handling on the real dialog template, without the
 // settings load, the preview's OpenGL context or the frame chain: the controls are made from
-// dialog 2003 and the handlers are called as the dialog procedure calls them.
+// dialog 2003 and the handlers are called as the dialog procedure calls them. And the preview's
+// context, made and released on the dialog's panel.
 #include "windows/dialogs/settings_dialog.h"
 
 #include "core/render/render_state.h"
@@ -194,4 +195,48 @@ TEST_F(SettingsDialogControls, PreviewViewportFollowsThePanelSize) {
     release_gl_context();
     SetWindowPos(panel, nullptr, 0, 0, before.right, before.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The program's import slots of the two GLU functions (bound at start-up), through which the
+// test counts the quadrics alive.
+extern "C" GLUquadric*(APIENTRY* __imp_gluNewQuadric)();
+extern "C" void(APIENTRY* __imp_gluDeleteQuadric)(GLUquadric*);
+
+namespace {
+
+GLUquadric*(APIENTRY* g_pfnNewQuadric)();
+void(APIENTRY* g_pfnDeleteQuadric)(GLUquadric*);
+int g_nQuadrics;
+
+GLUquadric* APIENTRY counted_new_quadric() {
+    GLUquadric* quadric = g_pfnNewQuadric();
+    g_nQuadrics += quadric != nullptr;
+    return quadric;
+}
+
+void APIENTRY counted_delete_quadric(GLUquadric* quadric) {
+    g_nQuadrics -= quadric != nullptr;
+    g_pfnDeleteQuadric(quadric);
+}
+
+} // namespace
+
+// Each preview makes the scenes' quadric with its context and frees it with the context, so
+// a dialog opened again and again keeps none behind.
+TEST_F(SettingsDialogControls, EachPreviewContextFreesItsQuadric) {
+    HWND panel = GetDlgItem(dlg, IDC_PREVIEW_PANEL);
+    g_pfnNewQuadric = __imp_gluNewQuadric;
+    g_pfnDeleteQuadric = __imp_gluDeleteQuadric;
+    __imp_gluNewQuadric = counted_new_quadric;
+    __imp_gluDeleteQuadric = counted_delete_quadric;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(create_gl_context(panel, 32));
+        EXPECT_EQ(g_nQuadrics, 1);
+        release_gl_context();
+        EXPECT_EQ(g_nQuadrics, 0) << "preview " << i;
+    }
+    release_gl_context(); // a second release frees nothing twice
+    EXPECT_EQ(g_nQuadrics, 0);
+    __imp_gluNewQuadric = g_pfnNewQuadric;
+    __imp_gluDeleteQuadric = g_pfnDeleteQuadric;
 }
