@@ -2,6 +2,7 @@
 #include "linux/x11_window.h"
 
 #include "core/platform.h"
+#include "core/render/gl_scene.h"
 #include "core/scenes/draw_ops.h"
 
 #include <GL/glx.h>
@@ -168,6 +169,7 @@ void close_gl_window() {
     if (!g_pDisplay)
         return;
     if (g_Context) {
+        release_gl_state(); // the scenes' quadric goes with the context
         glXMakeCurrent(g_pDisplay, None, nullptr);
         glXDestroyContext(g_pDisplay, g_Context);
         g_Context = nullptr;

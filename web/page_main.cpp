@@ -129,8 +129,7 @@ EMSCRIPTEN_KEEPALIVE void web_context_lost() {
 // module goes on where it was. Returns 1 on success.
 EMSCRIPTEN_KEEPALIVE int web_context_restored() {
     renderer_forget();
-    gluDeleteQuadric(g_pQuadric);
-    g_pQuadric = nullptr;
+    release_gl_state();
     resize_gl_scene(g_nWidth, g_nHeight);
     return init_gl_state() ? 1 : 0;
 }

@@ -161,8 +161,12 @@ def test_display_off_stops_the_frames_and_on_resumes_them(desktop, start_saver, 
     asleep = frames(saver)
     time.sleep(2.5)
     assert frames(saver) == asleep, "frames were drawn while the display was off"
+    assert not saver.exited(), "the saver ended while the display was off"
     assert desktop.wintool("power", hwnd, 2)[0] == 0  # dimmed: visible again
-    assert wait_until(lambda: frames(saver) > asleep + 20, 10), "the frames did not resume"
+    resumed = wait_until(lambda: frames(saver) > asleep + 20 or saver.exited(), 20)
+    assert resumed and not saver.exited(), (
+        f"the frames did not resume: {frames(saver) - asleep} frames after the display came"
+        f" back, the saver {'ended' if saver.exited() else 'still runs'}")
     desktop.xdotool("key", "Escape")
     assert saver.wait(20) == 0
     assert_timer_period_held_once(saver)
