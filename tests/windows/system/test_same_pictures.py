@@ -11,9 +11,10 @@ Compared per module:
 - the first FRAMES frames: every call but GLU's vertex data, with the arguments as apitrace prints
   them (seven significant digits), and each glBegin block's mode and number of calls.
 
-FRAMES is 30 unless VELTA_SAME_PICTURES_FRAMES says otherwise. Reading a trace costs about a
-microsecond a call and a frame holds some 125,000 of them, nearly all vertex data: thirty frames
-take about two and a half minutes for the twenty modules. The saver's own runs here, one per
+FRAMES is 15 unless VELTA_SAME_PICTURES_FRAMES says otherwise. Reading a trace costs about a
+microsecond a call and a frame holds some 125,000 of them, nearly all vertex data: fifteen frames
+take over a minute for the twenty modules, half a second of each module's motion, enough for
+every moving number to have moved. The saver's own runs here, one per
 module with only that module enabled, are also the test that the saver puts the one enabled
 module on screen with its own view.
 
@@ -41,7 +42,7 @@ from conftest import relay_traced, wait_until
 from harness.display import CLIENT_GAP
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
-FRAMES = int(os.environ.get("VELTA_SAME_PICTURES_FRAMES", 30))
+FRAMES = int(os.environ.get("VELTA_SAME_PICTURES_FRAMES", 15))
 MODULES = range(1, 21)
 SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
 # Without "mod1 depth" the key counts as holding no module settings and its switches are not
