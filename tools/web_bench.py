@@ -20,8 +20,8 @@ sys.path.insert(0, os.path.join(ROOT, "tests"))
 from harness.browser import Browser  # noqa: E402
 from harness.display import start_xvfb  # noqa: E402
 
-WEB_BUILD = os.environ.get("WEB_BUILD", os.path.join(ROOT, "build-web"))
-LINUX_BUILD = os.environ.get("LINUX_BUILD", os.path.join(ROOT, "build-linux"))
+WEB_BUILD = os.path.abspath(os.environ.get("WEB_BUILD", os.path.join(ROOT, "build-web")))
+LINUX_BUILD = os.path.abspath(os.environ.get("LINUX_BUILD", os.path.join(ROOT, "build-linux")))
 PAGE_DIR = os.path.join(WEB_BUILD, "dist-web")
 SECONDS = float(os.environ.get("VELTA_BENCH_SECONDS", 10))
 TICKS = os.sysconf("SC_CLK_TCK")
