@@ -26,7 +26,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "windows", "system"))
 from conftest import Desktop, Sound, relay_traced, wait_until  # noqa: E402  (test harness)
 from music_bench import Options  # noqa: E402
-from test_music import kill_sound_server, saver_streams  # noqa: E402
+from test_music import kill_sound_server  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("BUILD", os.path.join(ROOT, "build")))
 SETTINGS = r"HKCU\Software\Quillon\Velta II"
@@ -51,7 +51,7 @@ def one_run(desktop, sound, trace_env, kill):
     saver = desktop.spawn([desktop.scr, "/s"], dict(sound.wine_env, **trace_env))
     run = {"back": None}
     try:
-        if not wait_until(lambda: saver_streams(sound), 30):
+        if not wait_until(sound.velta_streams, 30):
             raise RuntimeError("the tune did not start")
         run["fps"] = frame_rate(saver, 3.5)
         if kill:
@@ -59,7 +59,7 @@ def one_run(desktop, sound, trace_env, kill):
             run["fps_gone"] = frame_rate(saver, 1.0)
             sound.start()
             started = time.monotonic()
-            if wait_until(lambda: saver_streams(sound), 15, interval=0.05):
+            if wait_until(sound.velta_streams, 15, interval=0.05):
                 run["back"] = time.monotonic() - started
             kill_sound_server(sound)
             time.sleep(0.3)

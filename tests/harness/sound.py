@@ -98,6 +98,13 @@ class Sound:
             ["pactl", "list", "short", "sink-inputs"], env=self.plain_env, text=True,
             capture_output=True).stdout.strip(), 10), "the silent stream did not start"
 
+    def velta_streams(self):
+        """How many streams Velta II (either program) has open in the server; 0 when the
+        server is gone."""
+        listing = subprocess.run(["pactl", "list", "sink-inputs"], env=self.plain_env, text=True,
+                                 capture_output=True, timeout=10).stdout
+        return listing.count('application.name = "Velta II"')
+
     def stop(self):
         if self.keeper:
             self.keeper.terminate()

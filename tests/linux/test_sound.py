@@ -3,7 +3,6 @@ stream of its own in the null sink; without a sound server, silence and one warn
 that goes away, comes back or hangs under the tune."""
 import os
 import signal
-import subprocess
 import time
 
 from harness.display import wait_until
@@ -42,23 +41,16 @@ def test_without_a_sound_server_frames_go_on_with_one_warning(velta):
     assert len(warnings) == 1 and "no sound" in warnings[0], warnings
 
 
-def velta_streams(sound):
-    """How many streams velta2 has open in the sound server."""
-    listing = subprocess.run(["pactl", "list", "sink-inputs"], env=sound.plain_env,
-                             capture_output=True, text=True, timeout=10).stdout
-    return listing.count('application.name = "Velta II"')
-
-
 def test_server_killed_restarted_and_hung_under_the_tune(velta, sound):
     v = velta("-root", "-module", "1", "-sound", env=sound.env)
-    assert wait_until(lambda: velta_streams(sound), 5), "no copy of the tune began"
+    assert wait_until(sound.velta_streams, 5), "no copy of the tune began"
     server = os.path.join(sound.runtime, "pulse", "pid")
     os.kill(int(open(server).read()), signal.SIGKILL)
     shown = len(v.fps_figures(1))
     assert min(v.fps_figures(shown + 3)[shown:]) > 1  # frames go on, none held up
     sound.keeper.wait(10)
     sound.start()
-    assert wait_until(lambda: velta_streams(sound), 2 * VOICE_INTERVAL), "the new server is unused"
+    assert wait_until(sound.velta_streams, 2 * VOICE_INTERVAL), "the new server is unused"
     # A server that hangs with the connection open holds a voice in its write; the end does not
     # wait for it.
     hung = int(open(server).read())

@@ -157,13 +157,6 @@ def test_saver_without_a_device_runs_and_exits_cleanly(desktop, start_saver, sav
 
 # ---- The sound server dies under the running saver ----
 
-def saver_streams(sound):
-    """The streams the saver has open in the sound server, 0 when the server is gone."""
-    listing = subprocess.run(["pactl", "list", "sink-inputs"], env=sound.plain_env, text=True,
-                             capture_output=True).stdout
-    return listing.count('application.name = "Velta II"')
-
-
 def kill_sound_server(sound):
     with open(os.path.join(sound.runtime, "pulse", "pid")) as f:
         os.kill(int(f.read()), signal.SIGTERM)
@@ -181,7 +174,7 @@ def test_saver_outlives_its_sound_server_and_still_closes_at_once(desktop, sound
     saver = start_saver("/s", env=sound.wine_env)
     try:
         saver.wait_window()
-        assert wait_until(lambda: saver_streams(sound), 10), "the tune did not start"
+        assert wait_until(sound.velta_streams, 10), "the tune did not start"
         time.sleep(3.5)  # two copies playing
         kill_sound_server(sound)
         shots = [desktop.screenshot("no-server-1.png")]
@@ -193,7 +186,7 @@ def test_saver_outlives_its_sound_server_and_still_closes_at_once(desktop, sound
         sound.start()
         # The players whose copies were on the dead server give up on them and play the next
         # ones asked for: soon two copies overlap again.
-        assert wait_until(lambda: saver_streams(sound) >= 2, 3 * VOICE_INTERVAL + 2), \
+        assert wait_until(lambda: sound.velta_streams() >= 2, 3 * VOICE_INTERVAL + 2), \
             "the voices did not come back with the server"
         kill_sound_server(sound)
         time.sleep(0.3)
