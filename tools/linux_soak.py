@@ -22,7 +22,7 @@ sys.path.insert(0, os.path.join(ROOT, "tools"))
 sys.path.insert(0, os.path.join(ROOT, "tests"))
 from harness.display import start_xvfb, wait_until  # noqa: E402
 from harness.sound import Sound  # noqa: E402
-from soak_figures import flatness_report  # noqa: E402
+from soak_figures import flatness_report, proc_status  # noqa: E402
 
 VELTA2 = os.path.join(os.path.abspath(os.environ.get("LINUX_BUILD", "build-linux")), "linux",
                       "velta2")
@@ -30,11 +30,7 @@ VELTA2 = os.path.join(os.path.abspath(os.environ.get("LINUX_BUILD", "build-linux
 
 def sample(pid):
     """VmRSS and RssAnon in KiB, threads and open file descriptors of process pid."""
-    fields = {}
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            key, _, value = line.partition(":")
-            fields[key] = value.split()[0] if value.split() else "0"
+    fields = proc_status(pid)
     return (int(fields["VmRSS"]), int(fields["RssAnon"]), int(fields["Threads"]),
             len(os.listdir(f"/proc/{pid}/fd")))
 

@@ -25,7 +25,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from soak_figures import WARM_UP, flatness_report, slope  # noqa: E402
+from soak_figures import WARM_UP, flatness_report, proc_status, slope  # noqa: E402
 from virtual_desktop import VirtualDesktop  # noqa: E402
 
 BUILD = os.path.abspath(os.environ.get("BUILD", "build"))
@@ -40,12 +40,9 @@ def reg(desk, *args):
                           text=True).stdout
 
 
-def proc_status(pid):
-    fields = {}
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            key, _, value = line.partition(":")
-            fields[key] = value.split()[0] if value.split() else ""
+def wine_side(pid):
+    """Private resident memory in KiB, threads and processor seconds of the Wine process."""
+    fields = proc_status(pid)
     with open(f"/proc/{pid}/stat") as f:
         ticks = f.read().rsplit(")", 1)[1].split()
     cpu = (int(ticks[11]) + int(ticks[12])) / os.sysconf("SC_CLK_TCK")  # user and system
@@ -146,7 +143,7 @@ def main():
                 while time.monotonic() - start < minute * 60:
                     time.sleep(1)
                 w = windows_side(desk, hwnd)
-                rss, threads, cpu = proc_status(saver.pid)
+                rss, threads, cpu = wine_side(saver.pid)
                 frames = count_frames(trace)
                 rows.append((minute, int(w.get("workingset", 0)) // 1024, rss,
                              int(w.get("threads", 0)), int(w.get("handles", 0)), threads, frames,

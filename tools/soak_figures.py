@@ -1,5 +1,5 @@
 """What "flat" means for the long runs, in numbers, and the summary lines that say whether a
-run's samples were.
+run's samples were; also the /proc reading both long runs sample with.
 
 A sample is (minute, resident KiB, anonymous resident KiB, threads, descriptors or handles, ...);
 the Windows run names its own columns.
@@ -16,6 +16,16 @@ WARM_UP = 5
 JUDGED = 10  # samples after the warm-up needed for a verdict
 SLOPE_KIB = 16.0
 SPREAD_KIB = 4096
+
+
+def proc_status(pid):
+    """The fields of /proc/PID/status, each as its first word ("VmRSS" -> "104600")."""
+    fields = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            key, _, value = line.partition(":")
+            fields[key] = value.split()[0] if value.split() else ""
+    return fields
 
 
 def slope(points):
