@@ -3,13 +3,18 @@
 
 #include <new>
 
+// One buffer fewer on the device: returned by it, or refused when written.
+static void give_back_slot(WaveSlots& slots) {
+    EnterCriticalSection(&slots.lock);
+    --slots.nInFlight;
+    LeaveCriticalSection(&slots.lock);
+}
+
 void CALLBACK wave_done_callback(HWAVEOUT, UINT msg, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
     if (msg != WOM_DONE)
         return;
     WaveSlots* slots = reinterpret_cast<WaveSlots*>(instance);
-    EnterCriticalSection(&slots->lock);
-    --slots->nInFlight;
-    LeaveCriticalSection(&slots->lock);
+    give_back_slot(*slots);
     SetEvent(slots->hDone);
 }
 
@@ -95,9 +100,7 @@ DWORD feed_buffer(PlayOut& p) {
     p.nCurrent = (p.nCurrent + 1) % WAVE_BUFFER_COUNT;
     ++p.nWritten;
     if (waveOutWrite(p.hDevice, &header, sizeof header) != MMSYSERR_NOERROR) {
-        EnterCriticalSection(&p.slots.lock);
-        --p.slots.nInFlight;
-        LeaveCriticalSection(&p.slots.lock);
+        give_back_slot(p.slots);
         p.bFailed = true;
     }
     return header.dwBufferLength;
