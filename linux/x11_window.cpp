@@ -8,6 +8,7 @@
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -87,6 +88,28 @@ static bool fail(const char* text) {
     std::fprintf(stderr, "velta2: %s\n", text);
     close_gl_window();
     return false;
+}
+
+// Mesa's software GLX asks the X server for the window's size before each frame and takes the
+// width and height without looking at whether the answer came. When the window velta2 was given
+// is destroyed between two frames (XScreenSaver ending its hack), the request fails and Mesa
+// reads whatever its stack held: a frame of some billion pixels, gigabytes cleared for seconds
+// before the window's end is heard. This program's XGetGeometry, exported to the libraries it
+// loads (linux/CMakeLists.txt), answers a failed request as a window of one pixel, which the
+// frame is drawn into harmlessly until the DestroyNotify ends the run.
+extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root, int* x, int* y,
+                               unsigned int* width, unsigned int* height, unsigned int* border,
+                               unsigned int* depth) {
+    using GetGeometry = Status (*)(Display*, Drawable, Window*, int*, int*, unsigned int*,
+                                   unsigned int*, unsigned int*, unsigned int*);
+    static const auto xlib = reinterpret_cast<GetGeometry>(dlsym(RTLD_NEXT, "XGetGeometry"));
+    const Status answered = xlib(display, drawable, root, x, y, width, height, border, depth);
+    if (!answered) {
+        *x = *y = 0;
+        *width = *height = 1;
+        *border = 0;
+    }
+    return answered;
 }
 
 // The visual of a window someone else made: XScreenSaver has already chosen a GL visual for it.
