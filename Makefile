@@ -35,11 +35,12 @@ build: deps $(BUILD)/CMakeCache.txt $(LINUX_BUILD)/CMakeCache.txt $(WEB_BUILD)/C
 run: build
 	BUILD=$(BUILD) tools/run_saver.sh
 
-# The Linux entries are independent (each its own Xvfb and sound server), so they run two at once.
+# The system-test entries are independent (each its own Xvfb, sound server, browser profile and,
+# for Windows, Wine prefix and server), so they run two at once.
 test: build
 	cd $(LINUX_BUILD) && ctest -j$(JOBS) --output-on-failure
-	cd $(WEB_BUILD) && ctest --output-on-failure
-	cd $(BUILD) && ctest --output-on-failure
+	cd $(WEB_BUILD) && ctest -j$(JOBS) --output-on-failure
+	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
 
 # Unit tests only: quick iteration without the display-driven system tests.
 unit: build

@@ -1,7 +1,8 @@
-"""System-test harness: a virtual X display, the build tree's Wine prefix and the real saver.
+"""System-test harness: a virtual X display, a copy of the build tree's Wine prefix and the real
+saver.
 
-The session starts its own Xvfb and Wine server and ends both afterwards, so the tests need
-nothing running beforehand. Wine programs write their output to files, never to pipes: Wine's
+The session starts its own Xvfb and Wine server in its own prefix and ends them afterwards, so
+the tests need nothing running beforehand and several test files can run at once. Wine programs write their output to files, never to pipes: Wine's
 background services inherit the first program's handles and would keep a pipe open.
 """
 import contextlib
@@ -53,16 +54,28 @@ class Desktop:
         self.build = build
         self.scene_probe = os.path.join(build, "tests", "scene_probe.exe")
         self.workdir = workdir
+        self.base_prefix = os.environ.get("WINEPREFIX", os.path.join(build, "wineprefix"))
         self.env = dict(os.environ)
-        self.env.update(
-            WINEPREFIX=os.environ.get("WINEPREFIX", os.path.join(build, "wineprefix")),
-            WINEDEBUG="-all",
-            WINEDLLOVERRIDES="mscoree,mshtml=",
-        )
+        self.env.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
         self.xvfb = None
         self._count = 0
 
+    def copy_prefix(self):
+        """This session's own Wine prefix, a copy of the build tree's: what one session stores,
+        installs or plants stays its own, and sessions run side by side, each with its own
+        Wine server. Wine's libraries (nearly all of the prefix's 700 MB) are only read, so
+        the copy links them; the registry files, which the server rewrites, are copied."""
+        prefix = tempfile.mkdtemp(prefix="wineprefix-", dir=os.path.dirname(self.base_prefix))
+        os.rmdir(prefix)
+        subprocess.run(["cp", "-a", "--link", self.base_prefix, prefix], check=True)
+        for name in os.listdir(prefix):
+            if name.endswith(".reg"):
+                os.unlink(os.path.join(prefix, name))
+                shutil.copy2(os.path.join(self.base_prefix, name), os.path.join(prefix, name))
+        self.env["WINEPREFIX"] = prefix
+
     def start(self):
+        self.copy_prefix()
         self.xvfb, self.env["DISPLAY"] = start_xvfb(self.width, self.height, self.xvfb_args)
         self.start_server()
         # A platform override or a DPI left behind by an interrupted run must not leak into
@@ -81,9 +94,11 @@ class Desktop:
 
     def stop(self):
         self.run_plain(["wineserver", "-k"])
+        self.run_plain(["wineserver", "-w"])
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(10)
+        shutil.rmtree(self.env["WINEPREFIX"], ignore_errors=True)
 
     def run_plain(self, args, timeout=60):
         return subprocess.run(args, env=self.env, stdout=subprocess.DEVNULL,
