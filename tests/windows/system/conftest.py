@@ -28,6 +28,9 @@ SCREEN_W, SCREEN_H = 640, 480
 SAVER_CLASS = "WindowsScreenSaverClass"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"  # holds the DPI, "LogPixels"
 RELAY_KEY = r"HKCU\Software\Wine\Debug"  # holds "RelayInclude", the calls Wine traces
+# Wine's own programs and libraries in a prefix, which no test writes.
+WINE_BINARIES = (".dll", ".exe", ".drv", ".sys", ".nls", ".ocx", ".cpl", ".acm", ".tlb", ".ds",
+                 ".ax", ".com", ".msstyles")
 
 
 def pytest_addoption(parser):
@@ -63,15 +66,19 @@ class Desktop:
     def copy_prefix(self):
         """This session's own Wine prefix, a copy of the build tree's: what one session stores,
         installs or plants stays its own, and sessions run side by side, each with its own
-        Wine server. Wine's libraries (nearly all of the prefix's 700 MB) are only read, so
-        the copy links them; the registry files, which the server rewrites, are copied."""
+        Wine server. Wine's programs and libraries (nearly all of the prefix's 700 MB) are only
+        read, so the copy links them; every other file (the registry, ini files, the hosts
+        file) is copied, so that a write into it cannot reach the build tree's prefix."""
         prefix = tempfile.mkdtemp(prefix="wineprefix-", dir=os.path.dirname(self.base_prefix))
         os.rmdir(prefix)
         subprocess.run(["cp", "-a", "--link", self.base_prefix, prefix], check=True)
-        for name in os.listdir(prefix):
-            if name.endswith(".reg"):
-                os.unlink(os.path.join(prefix, name))
-                shutil.copy2(os.path.join(self.base_prefix, name), os.path.join(prefix, name))
+        for folder, _, names in os.walk(prefix):
+            for name in names:
+                path = os.path.join(folder, name)
+                if os.path.islink(path) or name.lower().endswith(WINE_BINARIES):
+                    continue
+                os.unlink(path)
+                shutil.copy2(os.path.join(self.base_prefix, os.path.relpath(path, prefix)), path)
         self.env["WINEPREFIX"] = prefix
 
     def start(self):
@@ -220,6 +227,12 @@ class Saver:
             return row if row and row["visible"] == "1" else self.exited()
 
         found = wait_until(shown, timeout)
+        if self.exited():
+            with open(self.proc.output_path, errors="replace") as f:
+                said = f.read()[-2000:]
+            assert isinstance(found, dict), (
+                f"no visible {title!r} window appeared: the saver ended with "
+                f"{self.proc.returncode}, saying:\n{said}")
         assert isinstance(found, dict), f"no visible {title!r} window appeared"
         return found
 
