@@ -2,8 +2,9 @@
 saver.
 
 The session starts its own Xvfb and Wine server in its own prefix and ends them afterwards, so
-the tests need nothing running beforehand and several test files can run at once. Wine programs write their output to files, never to pipes: Wine's
-background services inherit the first program's handles and would keep a pipe open.
+the tests need nothing running beforehand and several test files can run at once. Wine programs
+write their output to files, never to pipes: Wine's background services inherit the first
+program's handles and would keep a pipe open.
 """
 import contextlib
 import os
@@ -70,8 +71,8 @@ class Desktop:
         read, so the copy links them; every other file (the registry, ini files, the hosts
         file) is copied, so that a write into it cannot reach the build tree's prefix."""
         prefix = tempfile.mkdtemp(prefix="wineprefix-", dir=os.path.dirname(self.base_prefix))
-        os.rmdir(prefix)
-        subprocess.run(["cp", "-a", "--link", self.base_prefix, prefix], check=True)
+        subprocess.run(["cp", "-a", "--link", os.path.join(self.base_prefix, "."), prefix],
+                       check=True)
         for folder, _, names in os.walk(prefix):
             for name in names:
                 path = os.path.join(folder, name)
@@ -227,17 +228,18 @@ class Saver:
             return row if row and row["visible"] == "1" else self.exited()
 
         found = wait_until(shown, timeout)
-        if self.exited():
-            with open(self.proc.output_path, errors="replace") as f:
-                said = f.read()[-2000:]
-            assert isinstance(found, dict), (
-                f"no visible {title!r} window appeared: the saver ended with "
-                f"{self.proc.returncode}, saying:\n{said}")
-        assert isinstance(found, dict), f"no visible {title!r} window appeared"
+        assert isinstance(found, dict), f"no visible {title!r} window appeared" + (
+            f": the saver ended with {self.proc.returncode}, saying:\n{self.output()[-2000:]}"
+            if self.exited() else "")
         return found
 
     def exited(self):
         return self.proc.poll() is not None
+
+    def output(self):
+        """What the saver and Wine have printed so far."""
+        with open(self.proc.output_path, errors="replace") as f:
+            return f.read()
 
     def wait(self, timeout=20):
         """Exit code as the shell sees it (-1 is 255)."""

@@ -278,8 +278,7 @@ def test_a_missing_library_fails_like_a_missing_display_or_sound_device(
         desktop.xdotool("mousemove", 500, 400)
         assert saver.wait(10) == 0
     assert not rec.streams(), "music played"
-    with open(saver.proc.output_path, errors="replace") as f:
-        assert "wine: Unhandled" not in f.read()
+    assert "wine: Unhandled" not in saver.output()
 
 
 # ---- Storms while the window is made and while it closes ----
@@ -349,7 +348,6 @@ def test_storms_of_close_requests_and_keys_close_once_and_cleanly(
     assert int(report["posted"]) > 0 and report["gone"] == "1", report
     assert not desktop.windows_of_class(SAVER_CLASS)
     assert no_dialogs_left(desktop)
-    with open(saver.proc.output_path, errors="replace") as f:
-        assert "wine: Unhandled" not in f.read()
+    assert "wine: Unhandled" not in saver.output()
     values, subkeys = stored_values(desktop)
     assert saved_dwords(values) == stored and len(values) == len(stored) and not subkeys

@@ -112,7 +112,7 @@ def test_a_burst_of_close_requests_closes_once_and_cleanly(desktop, start_saver)
     for _ in range(5):
         desktop.wintool("post", w["hwnd"], WM_CLOSE, 0, 0)
     assert saver.wait(20) == 0
-    assert "wine: Unhandled" not in open(saver.proc.output_path, errors="replace").read()
+    assert "wine: Unhandled" not in saver.output()
 
 
 # ---- Timer period and display power, read from Wine's relay trace of the calls ----
@@ -131,8 +131,7 @@ def traced(desktop):
 
 def traced_calls(saver):
     """The traced calls in order, as (function, first argument)."""
-    with open(saver.proc.output_path, errors="replace") as f:
-        return re.findall(r"Call (?:user32|winmm|gdi32)\.(\w+)\(([0-9a-fA-F]*)", f.read())
+    return re.findall(r"Call (?:user32|winmm|gdi32)\.(\w+)\(([0-9a-fA-F]*)", saver.output())
 
 
 def frames(saver):

@@ -127,20 +127,15 @@ def bench(desktop):
     b.close()
 
 
-def trace(saver):
-    with open(saver.proc.output_path, errors="replace") as f:
-        return f.read()
-
-
 def running_calls(saver):
     """The values the saver sent with SPI_SETSCREENSAVERRUNNING, in order."""
-    return [int(v, 16) for v in RUNNING_CALL.findall(trace(saver))]
+    return [int(v, 16) for v in RUNNING_CALL.findall(saver.output())]
 
 
 def dispatched(saver, hwnd, message):
     """How many times message reached the saver's window procedure."""
     tag = f"hwnd={int(hwnd):016X},msg={message}"
-    return sum(1 for line in trace(saver).splitlines()
+    return sum(1 for line in saver.output().splitlines()
                if "Call window proc" in line and tag in line)
 
 
@@ -180,7 +175,7 @@ def test_accepted_password_closes_then_frees_the_library_and_clears_running(
     assert ask["running"] == "1", "Windows was not told that a saver runs"
     # Freed by the saver itself, once its window is gone, not by the process ending.
     assert unload == {"event": "unload", "freed": "1", "saver_window": "0"}
-    text = trace(saver)
+    text = saver.output()
     assert running_calls(saver) == [1, 0]
     assert text.index(f"hwnd={int(w['hwnd']):016X},msg=WM_DESTROY") < \
         [m.start() for m in RUNNING_CALL.finditer(text)][-1]

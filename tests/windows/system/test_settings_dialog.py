@@ -377,7 +377,7 @@ def test_posted_close_ends_the_dialog_once_without_saving(desktop, start_saver):
         desktop.wintool("post", dialog.hwnd, WM_CLOSE, 0, 0)
     assert dialog.wait_closed() == 1
     assert reg_values(desktop, SETTINGS_KEY)["mod1 active"] == 1
-    assert "Unhandled" not in open(dialog.saver.proc.output_path, errors="replace").read()
+    assert "Unhandled" not in dialog.saver.output()
 
 
 def close_about(desktop):
