@@ -2,7 +2,11 @@
 #include "core/platform.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 // Milliseconds of the monotonic clock, wrapping like a tick count; the same clock serves the
 // cycle, the voices and the pacing.
@@ -13,12 +17,38 @@ static uint32_t monotonic_ms() {
                                  static_cast<uint64_t>(now.tv_nsec) / 1000000u);
 }
 
-// Sleeps the whole time, also when a signal interrupts it; the frame loop sees the signal's
-// flag after the frame.
-static void sleep_ms(uint32_t ms) {
-    timespec rest = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
-    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+// The kernel's own sleep, past the C library and anything put in front of it (a clock faker
+// whose nanosleep refuses every call): the sleep of last resort.
+static void kernel_sleep(timespec rest) {
+    while (syscall(SYS_clock_nanosleep, CLOCK_MONOTONIC, 0, &rest, &rest) != 0 && errno == EINTR) {
     }
+}
+
+static bool g_bSleepFailed; // nanosleep refused a call: the kernel's sleep is used from then on
+
+// Sleeps the whole time, also when a signal interrupts it; the frame loop sees the signal's
+// flag after the frame. A nanosleep that fails for another reason would make every frame
+// follow the last at once, a loop at full speed on one core: that sleep is taken from the
+// kernel instead, and said once.
+static void sleep_ms(uint32_t ms) {
+    const timespec whole = {static_cast<time_t>(ms / 1000),
+                            static_cast<long>(ms % 1000) * 1000000L};
+    timespec rest = whole;
+    if (!g_bSleepFailed) {
+        while (nanosleep(&rest, &rest) != 0) {
+            if (errno == EINTR)
+                continue;
+            std::fprintf(stderr,
+                         "velta2: the system's sleep failed (%s); sleeping on the kernel's clock\n",
+                         std::strerror(errno));
+            g_bSleepFailed = true;
+            rest = whole; // what a refused call left in rest is not to be trusted
+            break;
+        }
+        if (!g_bSleepFailed)
+            return;
+    }
+    kernel_sleep(rest);
 }
 
 uint32_t (*g_pfnTickCount)() = monotonic_ms;
