@@ -31,8 +31,14 @@ if [ -n "$missing" ]; then
         exit 1
     fi
     echo "Installing:$missing"
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+    # A mirror in the middle of a sync fails an update now and then: try again a little later.
+    for try in 1 2 3; do
+        apt-get -o DPkg::Lock::Timeout=600 update -q && break
+        [ "$try" -eq 3 ] && exit 1
+        sleep 20
+    done
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+        --no-install-recommends $missing
 fi
 
 # Debian's libogg and libvorbis sources, which the build cross-compiles into the saver.

@@ -4,9 +4,9 @@ each family, drawn by the page in headless Chromium (SwiftShader) and by the nat
 
 Both start from an empty store with one module enabled, at 640 x 480, with the wall clock
 stopped at the same second (the random seed of modules 9, 19 and 20 comes from it): libfaketime
-for velta2, a fixed Date.now for the page. velta2's frames are recorded with apitrace and frame
-FRAME is replayed into a picture by apitrace on Mesa; the page stops after FRAME frames and its
-picture is taken. The same-calls test has shown that both cores make the same calls frame by
+for velta2, a fixed Date.now for the page. velta2's first FRAME + 1 frames are recorded with
+apitrace (the program stops itself after them) and frame FRAME is replayed into a picture by
+apitrace on Mesa; the page stops after FRAME frames and its picture is taken. The same-calls test has shown that both cores make the same calls frame by
 frame, so any difference is the renderers'.
 """
 import glob
@@ -35,13 +35,27 @@ FAKE_SECONDS = 1704067200  # 2024-01-01 00:00:00 UTC
 PICTURE_DISTANCE = 1.0
 
 
-def swaps(trace):
-    """The frames a trace being written holds so far."""
-    if not os.path.exists(trace):
-        return 0
-    dump = subprocess.run(["apitrace", "dump", "--grep=glXSwapBuffers", trace],
-                          capture_output=True, text=True)
-    return dump.stdout.count("glXSwapBuffers")
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+FRAME_INTERVAL = 0.031  # the core's least time from one frame to the next, in seconds
+
+
+def traced_frames(args, env, log, work):
+    """Runs velta2 under apitrace until it has presented FRAME + 1 frames: tools/count_swaps.c,
+    preloaded, counts them and sends the program SIGTERM at the last one, so that the trace holds
+    those frames and no more however fast the machine draws. Returns the swap log's figures:
+    frames, first and last swap time (ns)."""
+    counter = os.path.join(work, "libcount_swaps.so")
+    if not os.path.exists(counter):
+        subprocess.run(["cc", "-shared", "-fPIC", "-O2", "-o", counter,
+                        os.path.join(ROOT, "tools", "count_swaps.c"), "-ldl"], check=True,
+                       timeout=120)
+    env = dict(env, VELTA_SWAP_LOG=log, VELTA_SWAP_LIMIT=str(FRAME + 1),
+               LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
+    # A safety net only: traced, velta2 draws its frames in a few seconds.
+    subprocess.run(["apitrace", "trace"] + args, env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120, check=True)
+    with open(log) as f:
+        return [int(n) for n in f.read().split()]
 
 
 @pytest.fixture(scope="module")
@@ -59,22 +73,18 @@ def native_frames(tmp_path_factory):
             run_env = dict(env, LD_PRELOAD=faketime, FAKETIME="2024-01-01 00:00:00",
                            FAKETIME_DONT_FAKE_MONOTONIC="1", TZ="UTC",
                            GALLIUM_NOOP="1")  # drawn when replayed, not when traced
-            proc = subprocess.Popen(["apitrace", "trace", "-o", trace, VELTA2, "-root",
-                                     "-module", str(module)], env=run_env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            # Traced, velta2 draws some five frames a second; apitrace writes out each one.
-            # Counting them reads the whole trace, so it is done seldom.
-            deadline = time.monotonic() + 60
-            time.sleep(2.5)
-            while swaps(trace) <= FRAME and time.monotonic() < deadline:
-                time.sleep(1)
-            proc.terminate()
-            proc.wait(timeout=30)
+            frames, first, last = traced_frames(
+                ["-o", trace, VELTA2, "-root", "-module", str(module)], run_env,
+                trace + ".swaps", str(work))
+            assert frames == FRAME + 1, f"module {module}: {frames} frames traced"
+            # The stopped wall clock must not stop velta2's sleep between frames.
+            assert (last - first) / 1e9 > 0.9 * FRAME * FRAME_INTERVAL, \
+                f"module {module}: {frames} frames in {(last - first) / 1e6:.0f} ms"
             prefix = str(work / f"m{module}-")
             subprocess.run(["apitrace", "replay", "-b", f"--snapshot-prefix={prefix}", trace],
                            env=env, check=True, capture_output=True, timeout=120)
             shots = sorted(glob.glob(prefix + "*.png"))
-            assert len(shots) >= FRAME, f"module {module}: {len(shots)} frames traced"
+            assert len(shots) >= FRAME, f"module {module}: {len(shots)} frames replayed"
             pictures[module] = shots[FRAME - 1]
     finally:
         xvfb.terminate()

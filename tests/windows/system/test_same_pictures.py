@@ -105,7 +105,9 @@ def trace_linux(program, counter, module, trace, env):
         except FileNotFoundError:  # no frame yet
             return 0
 
-    env = dict(env, VELTA_SWAP_LOG=log, LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
+    # It stops itself at its frame FRAMES + 1, however fast it draws.
+    env = dict(env, VELTA_SWAP_LOG=log, VELTA_SWAP_LIMIT=str(FRAMES + 1),
+               LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
     trace_until_presented(["-o", trace, program, "-root", "-module", str(module)], env,
                           trace + ".out", presented)
 
