@@ -91,7 +91,11 @@ def trace_until_presented(args, env, out, presented):
         proc.wait(30)
         # Xvfb now and then resets a connection made just as another client ends.
         time.sleep(CLIENT_GAP)
-    assert presented() > FRAMES, f"{args[2:]} presented only {presented()} frames"
+    if presented() <= FRAMES:
+        with open(out, errors="replace") as f:
+            said = f.read()[-600:]
+        raise AssertionError(f"{args[2:]} presented only {presented()} frames, exit code "
+                             f"{proc.returncode}; it said: {said}")
 
 
 def trace_linux(program, counter, module, trace, env):
