@@ -7,10 +7,10 @@
 #include "core/settings/module_params.h"
 #include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
-#include "linux/keys.h"
-#include "linux/options.h"
-#include "linux/pulse_voices.h"
-#include "linux/settings_file.h"
+#include "unix/keys.h"
+#include "unix/options.h"
+#include "unix/pulse_voices.h"
+#include "unix/settings_file.h"
 #include "linux/x11_window.h"
 
 #include <csignal>

@@ -3,7 +3,7 @@
 // GoogleTest before Xlib, whose macros (None, Bool) break its templates.
 #include <gtest/gtest.h>
 
-#include "linux/options.h"
+#include "unix/options.h"
 
 #include <fstream>
 #include <iterator>

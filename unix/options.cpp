@@ -1,5 +1,5 @@
 // Parsing the Linux program's command line.
-#include "linux/options.h"
+#include "unix/options.h"
 
 #include <cstdio>
 #include <cstring>
