@@ -93,10 +93,13 @@ def output_text(p):
     return p.out.read()
 
 
+SWAY_GREY = (63, 63, 63)  # sway's own background where no wallpaper program runs
+
+
 def lit(image):
-    """The share of pixels that are not black."""
-    data = image.convert("L").getdata()
-    return sum(1 for v in data if v > 24) / len(data)
+    """The share of pixels that are neither black nor sway's empty background."""
+    data = image.getdata()
+    return sum(1 for p in data if p != SWAY_GREY and sum(p) > 72) / len(data)
 
 
 def wait_for(condition, seconds=15.0):
