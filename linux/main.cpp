@@ -7,37 +7,16 @@
 #include "core/settings/module_params.h"
 #include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
-#include "linux/keys.h"
-#include "linux/options.h"
-#include "linux/pulse_voices.h"
-#include "linux/settings_file.h"
+#include "unix/keys.h"
+#include "unix/options.h"
+#include "unix/program_run.h"
+#include "unix/pulse_voices.h"
+#include "unix/settings_file.h"
 #include "linux/x11_window.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-static volatile std::sig_atomic_t g_nSignal; // SIGTERM or SIGINT arrived
-
-static void note_signal(int signal) {
-    g_nSignal = signal;
-}
-
-static void catch_signals() {
-    struct sigaction action = {};
-    action.sa_handler = note_signal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-static void show_params() {
-    char text[500];
-    format_view_params(text, sizeof text);
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
 
 // The window's events since the last frame.
 static void take_events(bool ownWindow) {
@@ -57,32 +36,6 @@ static void take_events(bool ownWindow) {
                 g_bQuit = true;
         }
     }
-}
-
-// One line a second with the frames drawn in it.
-static void report_fps(uint32_t& since, int& frames) {
-    ++frames;
-    const uint32_t now = g_pfnPacingClock();
-    if (now - since < 1000)
-        return;
-    std::printf("velta2: %.1f frames per second\n", frames * 1000.0 / (now - since));
-    std::fflush(stdout);
-    since = now;
-    frames = 0;
-}
-
-static std::string g_sSavePath; // where the steered views go at the end; empty: not saved
-static StoredChoices g_Held;    // what the file held for the choices the command line makes
-
-// Keeps the view the user steered to, with the file's own choices for what the command line
-// decided; true when saved, or when this run saves nothing (root or given window, no home).
-static bool save_steered_views() {
-    if (g_sSavePath.empty())
-        return true;
-    store_module_params(g_nModule);
-    restore_stored_choices(g_Held); // the file keeps the steered views
-    save_settings();
-    return save_settings_file(g_sSavePath);
 }
 
 // The X server went away or broke the connection, in the middle of an X call. Nothing more can
@@ -144,7 +97,7 @@ int main(int argc, char** argv) {
             break;
         frame_step();
         if (options.fps)
-            report_fps(fpsSince, fpsFrames);
+            report_fps("velta2", fpsSince, fpsFrames);
     }
 
     g_bQuit = true;

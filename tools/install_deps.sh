@@ -16,6 +16,8 @@ clang libclang-rt-14-dev libvorbis-dev
 g++ pkg-config libx11-dev libgl-dev libglu1-mesa-dev libpulse-dev
 xscreensaver xscreensaver-gl
 emscripten chromium python3-websocket
+libwayland-dev wayland-protocols libegl-dev libxkbcommon-dev
+sway grim wtype swayidle weston
 "
 
 missing=""
@@ -43,3 +45,5 @@ fi
 
 # Debian's libogg and libvorbis sources, which the build cross-compiles into the saver.
 "$(dirname "$0")/get_vorbis_sources.sh"
+# The layer-shell protocol of velta2-wayland, from Debian's swaybg sources.
+"$(dirname "$0")/get_wayland_protocols.sh"
