@@ -45,5 +45,5 @@ fi
 
 # Debian's libogg and libvorbis sources, which the build cross-compiles into the saver.
 "$(dirname "$0")/get_vorbis_sources.sh"
-# The layer-shell protocol of velta2-wayland, from Debian's swaybg sources.
+# The wlroots protocols of velta2-wayland and its tests, from Debian's wlroots sources.
 "$(dirname "$0")/get_wayland_protocols.sh"
