@@ -153,12 +153,13 @@ class Recording:
     def _read_frames(self, trace):
         """(the call making the drawing context current, the first frame's first call, the first
         frame's swap); fills self.frames with one list per frame of (name, arguments) and, for a
-        glBegin block, ("glBegin", mode, number of calls up to its glEnd)."""
+        glBegin block, ("glBegin", mode, number of calls up to its glEnd). A display list counts
+        as the calls it was compiled from, where it is called."""
         proc = subprocess.Popen(["apitrace", "dump", "--color=never", "--arg-names=no",
                                  f"--grep={FRAME_CALLS}", trace], stdout=subprocess.PIPE,
                                 text=True, errors="replace")
         context = clear = first_swap = begin = None
-        frame = []
+        frame, lists, drawn = [], {}, None
         try:
             for line in proc.stdout:
                 m = CALL.match(line.rstrip("\n"))
@@ -171,7 +172,14 @@ class Recording:
                     if name != "glClear":
                         continue
                     clear = no
-                if name == "glXSwapBuffers":
+                if name == "glNewList":
+                    drawn, frame = frame, lists.setdefault(args.split(",")[0], [])
+                    frame.clear()
+                elif name == "glEndList":
+                    frame = drawn
+                elif name == "glCallList":
+                    frame.extend(lists[args])
+                elif name == "glXSwapBuffers":
                     first_swap = first_swap or no
                     self.frames.append(frame)
                     frame = []
