@@ -83,6 +83,14 @@ class Counted:
     def stop(self):
         if self.session:
             os.killpg(self.proc.pid, signal.SIGTERM)
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline:  # until every process of the group has ended
+                self.proc.poll()
+                try:
+                    os.killpg(self.proc.pid, 0)
+                except ProcessLookupError:
+                    break
+                time.sleep(0.05)
         else:
             self.proc.terminate()
         return self.proc.wait(30)
