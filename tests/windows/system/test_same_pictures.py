@@ -74,15 +74,24 @@ def faketime_library():
 
 # ---- recording ---------------------------------------------------------------------------------
 
+def swaps_on_disk(trace):
+    dump = subprocess.run(["apitrace", "dump", "--grep=^glXSwapBuffers$", trace],
+                          capture_output=True, text=True, errors="replace", timeout=120)
+    return dump.stdout.count("glXSwapBuffers(")
+
+
 def trace_until_presented(args, env, out, presented):
-    """Runs `apitrace trace` on args until presented() tells that more than FRAMES frames have
-    been presented, then ends it. apitrace writes its trace out at each buffer swap, so a frame
-    is on disk once the next one has been presented."""
+    """Runs `apitrace trace` on args until more than FRAMES frames have been presented
+    (presented() tells) and are in the trace file, then ends it. apitrace writes its trace out
+    in blocks of a few hundred kilobytes, a few dozen frames drawn from display lists."""
+    trace = args[1]
     with open(out, "w") as f:
         proc = subprocess.Popen(["apitrace", "trace"] + args, env=env, stdout=f,
                                 stderr=subprocess.STDOUT, start_new_session=True)
     try:
-        wait_until(lambda: presented() > FRAMES or proc.poll() is not None, RUN_SECONDS, 0.02)
+        wait_until(lambda: proc.poll() is not None or (presented() > FRAMES and
+                                                       swaps_on_disk(trace) > FRAMES),
+                   RUN_SECONDS, 0.1)
     finally:
         try:
             os.killpg(proc.pid, signal.SIGKILL)  # Wine does not end on SIGTERM
