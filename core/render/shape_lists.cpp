@@ -32,9 +32,9 @@ void draw_immediate(const ListedShape& s) {
 }
 
 // The shape compiled into a new list, or 0. GL_COMPILE only stores the calls, so the shape is
-// then drawn by calling the list, the same way as on every later frame.
-// An error the element raised before is held for take_gl_error; the attempt's own errors are
-// cleared, so that a shape that cannot be listed costs no frame.
+// then drawn by calling the list, the same way as on every later frame. An error the element
+// raised before is held for take_gl_error; the attempt's own errors are cleared, so that a
+// shape that cannot be listed costs no frame.
 GLuint compile(const ListedShape& s) {
     const GLenum pending = glGetError();
     if (g_eHeldError == GL_NO_ERROR)
