@@ -2,6 +2,7 @@
 // frames of every module, on Mesa in an off-screen context of the test's own (no display).
 #include "core/render/gl_scene.h"
 #include "core/scenes/draw_ops.h"
+#include "core/scenes/flip_module.h"
 #include "core/scenes/random_generator.h"
 #include "core/settings/module_params.h"
 #include "tests/core/scene_test_support.h"
@@ -22,6 +23,7 @@ constexpr int WIDTH = 160, HEIGHT = 120, FRAME_BYTES = WIDTH * HEIGHT * 3;
 std::vector<unsigned char> frames_of(int k, const DrawOps& ops) {
     g_Draw = ops;
     reset_scenes({k});
+    g_Flip = {}; // kept for the life of the process
     load_module_params(k);
     seed_random(1704067200u);
     std::vector<unsigned char> pixels(2 * FRAME_BYTES);
