@@ -9,12 +9,11 @@ Compared per module:
   (normals, texture coordinates, vertices): Mesa's libGLU and Wine's glu32 take their sines from
   different maths libraries, which differ in the last bit here and there;
 - the first FRAMES frames: every call but GLU's vertex data, with the arguments as apitrace prints
-  them (seven significant digits), and each glBegin block's mode and number of calls.
+  them (seven significant digits), and each glBegin block's mode and number of calls; a call of
+  a display list counts as the calls compiled into it.
 
-FRAMES is 15 unless VELTA_SAME_PICTURES_FRAMES says otherwise. Reading a trace costs about a
-microsecond a call and a frame holds some 125,000 of them, nearly all vertex data: fifteen frames
-take over a minute for the twenty modules, half a second of each module's motion, enough for
-every moving number to have moved. The saver's own runs here, one per
+FRAMES is 15 unless VELTA_SAME_PICTURES_FRAMES says otherwise: half a second of each module's
+motion, enough for every moving number to have moved. The saver's own runs here, one per
 module with only that module enabled, are also the test that the saver puts the one enabled
 module on screen with its own view.
 
@@ -23,8 +22,8 @@ one from a deleted key that then holds only the switches of the modules. Module 
 reseeding of modules 19 and 20 read time(): both programs run under libfaketime, which stops the
 wall clock at one second for both and leaves the monotonic clocks that pace the frames alone.
 Mesa draws nothing (GALLIUM_NOOP): only the calls matter here, and the tracer is faster. Each
-program is ended once it has presented its frames: Wine's relay trace of SwapBuffers counts the
-Windows frames, tools/count_swaps.c, preloaded, the Linux ones.
+program is ended once it has presented its frames and they are in the trace file: Wine's relay
+trace of SwapBuffers counts the Windows frames, tools/count_swaps.c, preloaded, the Linux ones.
 """
 import concurrent.futures
 import glob
