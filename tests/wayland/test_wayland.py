@@ -1,6 +1,7 @@
-"""velta2-wayland on a headless sway: the saver on two outputs, steered and ended by keys with the
-views saved, outputs coming and going, the wallpaper asleep while unseen, swayidle starting it,
-the compositor killed under it, and the lines for no layer-shell and no display."""
+"""velta2-wayland on a headless sway: the saver on two outputs, steered and ended by keys or the
+pointer with the views saved, outputs coming and going, the wallpaper asleep while unseen,
+swayidle starting it, the compositor killed under it, and the lines for no layer-shell and no
+display."""
 import os
 import signal
 import subprocess
@@ -11,6 +12,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 from compositor import Sway, as_user, lit, output_text, wait_for  # noqa: E402
 
 PROGRAM = os.path.join(os.environ["VELTA_LINUX_BUILD"], "wayland", "velta2-wayland")
+MOVE_POINTER = os.path.join(os.environ["VELTA_LINUX_BUILD"], "tests", "move_pointer")
 
 
 def settings(sway):
@@ -26,7 +28,7 @@ def keys(sway, *names):
     assert sway.run(args).returncode == 0
 
 
-def test_saver_covers_outputs_steers_and_ends_on_a_key():
+def test_saver_covers_outputs_steers_and_ends_on_a_key_or_the_pointer():
     sway = Sway(sizes=((640, 480), (320, 240)))
     try:
         p = sway.start([PROGRAM, "-module", "4"])
@@ -43,6 +45,16 @@ def test_saver_covers_outputs_steers_and_ends_on_a_key():
         assert "mod4 vert=" in steered and steered != plain
         assert [l for l in plain.splitlines() if l.startswith("mod1 ")] == \
             [l for l in steered.splitlines() if l.startswith("mod1 ")]
+        # The pointer: a small movement is not enough, a longer one ends it, views saved.
+        p = sway.start([PROGRAM, "-module", "4"])
+        time.sleep(1)
+        keys(sway, "Down")
+        assert sway.run([MOVE_POINTER, "3", "10", "5"]).returncode == 0
+        time.sleep(0.5)
+        assert p.poll() is None
+        assert sway.run([MOVE_POINTER, "10", "20", "10"]).returncode == 0
+        assert p.wait(10) == 0, output_text(p)
+        assert settings(sway) != steered
     finally:
         sway.stop()
 
