@@ -132,7 +132,9 @@ static void layer_configure(void* data, zwlr_layer_surface_v1* layer, uint32_t s
     size_surface(static_cast<Surface*>(data), int(width), int(height));
 }
 
-// The output went, or the compositor took the surface away: the other outputs go on.
+// The output went, or the compositor took the surface away (as it may for an output it
+// disables): the other outputs go on, and this one is covered again when the compositor tells
+// of it again (output_done).
 static void layer_closed(void* data, zwlr_layer_surface_v1*) {
     destroy_surface(static_cast<Surface*>(data));
 }
@@ -227,7 +229,13 @@ void toggle_full_screen() {
 static void output_geometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t,
                             const char*, const char*, int32_t) {}
 static void output_mode(void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {}
-static void output_done(void*, wl_output*) {}
+// Sent after an output's state changed, as when a disabled output comes back: one whose
+// surface the compositor closed gets a new one.
+static void output_done(void* data, wl_output*) {
+    Output* output = static_cast<Output*>(data);
+    if (g_bStarted && g_Kind != WindowKind::Own && !output->surface)
+        cover_output(output);
+}
 static void output_scale(void* data, wl_output*, int32_t factor) {
     static_cast<Output*>(data)->scale = factor > 0 ? factor : 1;
 }
