@@ -4,6 +4,7 @@
 #include "core/render/frame_step.h"
 #include "core/render/gl_scene.h"
 #include "core/render/render_state.h"
+#include "core/render/smooth_frames.h"
 #include "core/settings/module_params.h"
 #include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
@@ -15,8 +16,11 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <ctime>
 
 static volatile std::sig_atomic_t g_nSignal; // SIGTERM or SIGINT arrived
 
@@ -59,16 +63,76 @@ static void take_events(bool ownWindow) {
     }
 }
 
-// One line a second with the frames drawn in it.
-static void report_fps(uint32_t& since, int& frames) {
+// One line a second with the frames drawn in it; the milliseconds it covers when it printed
+// one, else 0.
+static uint32_t report_fps(uint32_t& since, int& frames) {
     ++frames;
     const uint32_t now = g_pfnPacingClock();
-    if (now - since < 1000)
-        return;
-    std::printf("velta2: %.1f frames per second\n", frames * 1000.0 / (now - since));
+    const uint32_t covered = now - since;
+    if (covered < 1000)
+        return 0;
+    std::printf("velta2: %.1f frames per second\n", frames * 1000.0 / covered);
     std::fflush(stdout);
     since = now;
     frames = 0;
+    return covered;
+}
+
+// The monotonic clock in milliseconds, to the nanosecond: frames between steps show the moment
+// they are drawn.
+static double precise_ms() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+static void sleep_until_ms(double at) {
+    const timespec when = {static_cast<time_t>(at / 1000.0),
+                           static_cast<long>((at - std::floor(at / 1000.0) * 1000.0) * 1e6)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) == EINTR && !g_nSignal) {
+    }
+}
+
+// Frames at the display's rate (every second refresh above 75 Hz unless everyRefresh), each
+// showing the modules between their last two steps. Where the driver lets the swap wait for
+// the display, the swaps pace the frames; elsewhere (Xvfb) the clock does, one frame period
+// after the last frame was due, or from now when it fell a whole period behind.
+static void run_smooth_frames(bool ownWindow, bool fps, bool everyRefresh) {
+    const double measured = display_refresh_rate();
+    const double hz = measured > 0.0 ? measured : 60.0;
+    SmoothPacer pacer;
+    pacer.capped = !everyRefresh;
+    const int every = refreshes_per_frame(hz, pacer.capped);
+    const double period = 1000.0 * every / hz;
+    const bool swapsWait = set_swap_interval(every);
+    if (fps) {
+        std::printf("velta2: %.2f Hz display, a frame every %d refresh%s, paced by the %s\n", hz,
+                    every, every == 1 ? "" : "es", swapsWait ? "buffer swap" : "clock");
+        std::fflush(stdout);
+    }
+    uint32_t fpsSince = g_pfnPacingClock();
+    int fpsFrames = 0;
+    long long stepsReported = 0;
+    double due = precise_ms();
+    while (!g_bQuit && !g_nSignal) {
+        take_events(ownWindow);
+        if (g_bQuit)
+            break;
+        if (!swapsWait) {
+            sleep_until_ms(due);
+            const double now = precise_ms();
+            due = now - due >= period ? now + period : due + period;
+        }
+        smooth_frame(pacer, precise_ms());
+        const uint32_t covered = fps ? report_fps(fpsSince, fpsFrames) : 0;
+        if (covered) {
+            // The motion's own speed, whatever the frame rate: 1000 / 31 steps a second.
+            std::printf("velta2: %.1f steps per second\n",
+                        (pacer.stepsEver - stepsReported) * 1000.0 / covered);
+            std::fflush(stdout);
+            stepsReported = pacer.stepsEver;
+        }
+    }
 }
 
 static std::string g_sSavePath; // where the steered views go at the end; empty: not saved
@@ -138,7 +202,7 @@ int main(int argc, char** argv) {
 
     uint32_t fpsSince = g_pfnPacingClock();
     int fpsFrames = 0;
-    while (!g_bQuit && !g_nSignal) {
+    while (options.stepped && !g_bQuit && !g_nSignal) {
         take_events(ownWindow);
         if (g_bQuit)
             break;
@@ -146,6 +210,8 @@ int main(int argc, char** argv) {
         if (options.fps)
             report_fps(fpsSince, fpsFrames);
     }
+    if (!options.stepped)
+        run_smooth_frames(ownWindow, options.fps, options.everyRefresh);
 
     g_bQuit = true;
     const bool voicesEnded = quit_voices();
