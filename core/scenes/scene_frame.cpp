@@ -12,7 +12,6 @@
 #include "core/scenes/spiral_modules.h"
 #include "core/scenes/track_modules.h"
 
-#include <cmath>
 #include <cstring>
 
 float g_fBob = 0.0f;
@@ -174,8 +173,9 @@ int stepped_module() {
 static void blend_states(const SceneModule& m, const SceneState& a, const SceneState& b, float f,
                          SceneState& out) {
     out = b;
-    // A phase wrapped between the steps is drawn as it is after the wrap.
-    if (std::fabs(b.phase - a.phase) < PHASE_WRAP * 0.5f)
+    // The phase only grows; a smaller one wrapped, or started again with the module's view
+    // (the same module chosen again), and is drawn as it is now.
+    if (b.phase >= a.phase)
         out.phase = blend_value(a.phase, b.phase, f);
     out.bob = blend_value(a.bob, b.bob, f);
     out.depth = blend_value(a.depth, b.depth, f);
