@@ -76,11 +76,9 @@ static void advance_sera(ElementState* elements) {
     }
 }
 
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
+// Sera's phase grows at 0.65 times the speed.
 const SceneModule SERA_SCENE = {
-    9,         RotationOrder::ZYX, 0,     0,       0,       true,   init_sera, nullptr,
-    draw_sera, advance_sera,       0.65f, nullptr, nullptr, nullptr};
+    9, RotationOrder::ZYX, init_sera, draw_sera, advance_sera, nullptr, 0.65f};
 
 int DrawSera() {
     return draw_scene_frame(SERA_SCENE);

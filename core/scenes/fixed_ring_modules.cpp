@@ -102,14 +102,8 @@ static void draw_surmang(const SceneState& s) {
 }
 
 // The elements stay at their places: only the phase moves them, and it is blended.
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
-const SceneModule DORJE_DRAK_SCENE = {
-    13,      RotationOrder::XYZ, 0,       0,    0,       true,    init_dorje_drak,
-    nullptr, draw_dorje_drak,    nullptr, 1.0f, nullptr, nullptr, nullptr};
-const SceneModule SURMANG_SCENE = {
-    17,      RotationOrder::XYZ, 0,       0,    0,       true,    init_surmang,
-    nullptr, draw_surmang,       nullptr, 1.0f, nullptr, nullptr, nullptr};
+const SceneModule DORJE_DRAK_SCENE = {13, RotationOrder::XYZ, init_dorje_drak, draw_dorje_drak};
+const SceneModule SURMANG_SCENE = {17, RotationOrder::XYZ, init_surmang, draw_surmang};
 
 int DrawDorjeDrak() {
     return draw_scene_frame(DORJE_DRAK_SCENE);

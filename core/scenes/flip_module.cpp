@@ -99,11 +99,13 @@ static void blend_gelug(const SceneState& before, const SceneState& after, float
         out.flip.angle = blend_value(before.flip.angle, after.flip.angle, f);
 }
 
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
-const SceneModule GELUG_SCENE = {20,         RotationOrder::XYZ, 0,          0,       0,    true,
-                                 init_gelug, begin_gelug,        draw_gelug, nullptr, 1.0f, nullptr,
-                                 nullptr,    blend_gelug};
+static SceneModule gelug_scene() {
+    SceneModule m = {20, RotationOrder::XYZ, init_gelug, draw_gelug};
+    m.begin_step = begin_gelug;
+    m.blend = blend_gelug;
+    return m;
+}
+const SceneModule GELUG_SCENE = gelug_scene();
 
 int DrawGelug() {
     return draw_scene_frame(GELUG_SCENE);

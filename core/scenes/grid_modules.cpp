@@ -82,14 +82,19 @@ static void end_samdrup() {
 }
 
 // The cells stay in place: the ripple, the spin and Samdrup's view turn are all blended.
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
 const SceneModule TSURPHU_SCENE = {
-    4,       RotationOrder::XYZ, 0,       0,    0,           true,    init_track_layout,
-    nullptr, draw_tsurphu,       nullptr, 1.0f, end_tsurphu, nullptr, nullptr};
-const SceneModule SAMDRUP_SCENE = {7,    RotationOrder::ZYX, 7,       -12,          1,
-                                   true, init_track_layout,  nullptr, draw_samdrup, nullptr,
-                                   1.0f, end_samdrup,        nullptr, nullptr};
+    4,    RotationOrder::XYZ, init_track_layout, draw_tsurphu, nullptr, nullptr, 1.0f,
+    true, end_tsurphu};
+// Samdrup's view sits (7, -12, 1) beyond the user's, and turns by itself after each step.
+static SceneModule samdrup_scene() {
+    SceneModule m = {7, RotationOrder::ZYX, init_track_layout, draw_samdrup};
+    m.end_frame = end_samdrup;
+    m.viewOffsetX = 7.0f;
+    m.viewOffsetY = -12.0f;
+    m.viewOffsetDepth = 1.0f;
+    return m;
+}
+const SceneModule SAMDRUP_SCENE = samdrup_scene();
 
 int DrawTsurphu() {
     return draw_scene_frame(TSURPHU_SCENE);

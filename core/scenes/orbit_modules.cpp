@@ -164,50 +164,12 @@ static void advance_ganden(ElementState* e) {
     advance_orbit(e, GANDEN.count);
 }
 
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
-const SceneModule MENRI_SCENE = {11,
-                                 RotationOrder::XYZ,
-                                 0,
-                                 0,
-                                 0,
-                                 true,
-                                 init_menri,
-                                 nullptr,
-                                 draw_menri,
-                                 advance_menri,
-                                 1.0f,
-                                 nullptr,
-                                 orbit_wrapped,
-                                 nullptr};
-const SceneModule KAGYU_SCENE = {15,
-                                 RotationOrder::XYZ,
-                                 0,
-                                 0,
-                                 0,
-                                 true,
-                                 init_kagyu,
-                                 nullptr,
-                                 draw_kagyu,
-                                 advance_kagyu,
-                                 1.0f,
-                                 nullptr,
-                                 orbit_wrapped,
-                                 nullptr};
-const SceneModule GANDEN_SCENE = {18,
-                                  RotationOrder::XYZ,
-                                  0,
-                                  0,
-                                  0,
-                                  true,
-                                  init_ganden,
-                                  nullptr,
-                                  draw_ganden,
-                                  advance_ganden,
-                                  1.0f,
-                                  nullptr,
-                                  orbit_wrapped,
-                                  nullptr};
+const SceneModule MENRI_SCENE = {11,         RotationOrder::XYZ, init_menri,
+                                 draw_menri, advance_menri,      orbit_wrapped};
+const SceneModule KAGYU_SCENE = {15,         RotationOrder::XYZ, init_kagyu,
+                                 draw_kagyu, advance_kagyu,      orbit_wrapped};
+const SceneModule GANDEN_SCENE = {18,          RotationOrder::XYZ, init_ganden,
+                                  draw_ganden, advance_ganden,     orbit_wrapped};
 
 int DrawMenri() {
     return draw_scene_frame(MENRI_SCENE);

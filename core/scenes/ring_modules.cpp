@@ -191,64 +191,14 @@ static void advance_palyul(ElementState* elements) {
     }
 }
 
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
-const SceneModule SAMYE_SCENE = {12,
-                                 RotationOrder::ZYX,
-                                 0,
-                                 0,
-                                 0,
-                                 true,
-                                 init_ring_track,
-                                 nullptr,
-                                 draw_samye,
-                                 advance_ring_elements,
-                                 1.0f,
-                                 nullptr,
-                                 track_restarted,
-                                 nullptr};
-const SceneModule NYINGMA_SCENE = {14,
-                                   RotationOrder::XYZ,
-                                   0,
-                                   0,
-                                   0,
-                                   true,
-                                   init_ring_track,
-                                   nullptr,
-                                   draw_nyingma,
-                                   advance_ring_elements,
-                                   1.0f,
-                                   nullptr,
-                                   track_restarted,
-                                   nullptr};
-const SceneModule SAKYA_SCENE = {16,
-                                 RotationOrder::XYZ,
-                                 0,
-                                 0,
-                                 0,
-                                 true,
-                                 init_sakya,
-                                 nullptr,
-                                 draw_sakya,
-                                 advance_sakya,
-                                 1.0f,
-                                 nullptr,
-                                 sakya_wrapped,
-                                 nullptr};
-const SceneModule PALYUL_SCENE = {19,
-                                  RotationOrder::XYZ,
-                                  0,
-                                  0,
-                                  0,
-                                  true,
-                                  init_palyul,
-                                  nullptr,
-                                  draw_palyul,
-                                  advance_palyul,
-                                  1.0f,
-                                  nullptr,
-                                  track_restarted,
-                                  nullptr};
+const SceneModule SAMYE_SCENE = {12,         RotationOrder::ZYX,    init_ring_track,
+                                 draw_samye, advance_ring_elements, track_restarted};
+const SceneModule NYINGMA_SCENE = {14,           RotationOrder::XYZ,    init_ring_track,
+                                   draw_nyingma, advance_ring_elements, track_restarted};
+const SceneModule SAKYA_SCENE = {16,         RotationOrder::XYZ, init_sakya,
+                                 draw_sakya, advance_sakya,      sakya_wrapped};
+const SceneModule PALYUL_SCENE = {19,          RotationOrder::XYZ, init_palyul,
+                                  draw_palyul, advance_palyul,     track_restarted};
 
 int DrawSamye() {
     return draw_scene_frame(SAMYE_SCENE);

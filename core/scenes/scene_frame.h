@@ -61,26 +61,29 @@ enum class RotationOrder {
     XYZ, // g_fXrot, then g_fYrot, then g_fZrot
 };
 
-// What a module adds to the common frame. Hooks that are not needed are null.
+// What a module adds to the common frame, written {index, order, init, draw, advance, jumped}
+// and, where a module needs them, the fields after. Hooks that are not needed are null.
 struct SceneModule {
     int index; // 1..20
     RotationOrder order;
-    // Added to g_fHorz, g_fVert and g_fDepth in the view translation.
-    float viewOffsetX, viewOffsetY, viewOffsetDepth;
-    bool zeroFill; // the table is zeroed before init on the first frame
     void (*init)(ElementState* elements);
-    void (*begin_step)(); // before the state is taken: what the step's drawing already shows
     // Draws every element and the central shape, each in its own push/pop pair, from s alone.
     void (*draw)(const SceneState& s);
     // The per-element updates after the drawing, in the order of the elements.
-    void (*advance)(ElementState* elements);
-    float phaseRate;     // g_fPhase grows by g_fSpeed times this (single precision)
-    void (*end_frame)(); // after the phase has grown
+    void (*advance)(ElementState* elements) = nullptr;
     // Whether an element went from before to after by a jump (a wrap, a rebirth) rather than
     // by moving: it is then drawn where it is after, never dragged across the picture.
-    bool (*jumped)(const ElementState& before, const ElementState& after);
+    bool (*jumped)(const ElementState& before, const ElementState& after) = nullptr;
+    float phaseRate = 1.0f;         // g_fPhase grows by g_fSpeed times this (single precision)
+    bool zeroFill = true;           // the table is zeroed before init on the first frame
+    void (*end_frame)() = nullptr;  // after the phase has grown
+    float viewOffsetX = 0.0f;       // added to g_fHorz in the view translation
+    float viewOffsetY = 0.0f;       // to g_fVert
+    float viewOffsetDepth = 0.0f;   // to g_fDepth
+    void (*begin_step)() = nullptr; // before the state is taken: what the step's frame shows
     // The module's own blending of what the shared one leaves as after's (the flip).
-    void (*blend)(const SceneState& before, const SceneState& after, float f, SceneState& out);
+    void (*blend)(const SceneState& before, const SceneState& after, float f,
+                  SceneState& out) = nullptr;
 };
 
 // The common frame: clear; a black frame (1) for a disabled module; the phase wrap; first-use

@@ -102,25 +102,11 @@ static void draw_dzogchen(const SceneState& s) {
     g_Draw.pop_matrix();
 }
 
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
-const SceneModule DREPUNG_SCENE = {8,
-                                   RotationOrder::ZYX,
-                                   0,
-                                   0,
-                                   0,
-                                   false,
-                                   init_drepung,
-                                   nullptr,
-                                   draw_drepung,
-                                   advance_drepung,
-                                   1.0f,
-                                   nullptr,
-                                   spiral_wrapped,
-                                   nullptr};
-const SceneModule DZOGCHEN_SCENE = {
-    10,      RotationOrder::ZYX, 0,       0,    0,       true,    init_dzogchen,
-    nullptr, draw_dzogchen,      nullptr, 1.0f, nullptr, nullptr, nullptr};
+// Drepung's table is not zero-filled.
+const SceneModule DREPUNG_SCENE = {
+    8,    RotationOrder::ZYX, init_drepung, draw_drepung, advance_drepung, spiral_wrapped, 1.0f,
+    false};
+const SceneModule DZOGCHEN_SCENE = {10, RotationOrder::ZYX, init_dzogchen, draw_dzogchen};
 
 int DrawDrepung() {
     return draw_scene_frame(DREPUNG_SCENE);

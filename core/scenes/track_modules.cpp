@@ -196,78 +196,16 @@ static void advance_kathok(ElementState* e) {
     advance_track(e, KATHOK);
 }
 
-// index, order, view offsets, zero-fill, init, begin, draw, advance, phase rate, end of frame,
-// jump test, own blending
-const SceneModule SHECHEN_SCENE = {1,
-                                   RotationOrder::ZYX,
-                                   0,
-                                   0,
-                                   0,
-                                   true,
-                                   init_track_layout,
-                                   nullptr,
-                                   draw_shechen,
-                                   advance_shechen,
-                                   1.0f,
-                                   nullptr,
-                                   track_wrapped,
-                                   nullptr};
-const SceneModule JOKHANG_SCENE = {2,
-                                   RotationOrder::ZYX,
-                                   0,
-                                   0,
-                                   0,
-                                   true,
-                                   init_track_layout,
-                                   nullptr,
-                                   draw_jokhang,
-                                   advance_jokhang,
-                                   1.0f,
-                                   nullptr,
-                                   track_wrapped,
-                                   nullptr};
-const SceneModule MINDROLING_SCENE = {3,
-                                      RotationOrder::ZYX,
-                                      0,
-                                      0,
-                                      0,
-                                      true,
-                                      init_track_layout,
-                                      nullptr,
-                                      draw_mindroling,
-                                      advance_mindroling,
-                                      1.0f,
-                                      nullptr,
-                                      track_wrapped,
-                                      nullptr};
-const SceneModule PALPUNG_SCENE = {5,
-                                   RotationOrder::ZYX,
-                                   0,
-                                   0,
-                                   0,
-                                   true,
-                                   init_track_layout,
-                                   nullptr,
-                                   draw_palpung,
-                                   advance_palpung,
-                                   1.0f,
-                                   nullptr,
-                                   track_wrapped,
-                                   nullptr};
-const SceneModule KATHOK_SCENE = {6,
-                                  RotationOrder::ZYX,
-                                  0,
-                                  0,
-                                  0,
-                                  true,
-                                  init_track_layout,
-                                  nullptr,
-                                  draw_kathok,
-                                  advance_kathok,
-                                  1.0f,
-                                  nullptr,
-                                  track_wrapped,
-                                  nullptr};
+const SceneModule SHECHEN_SCENE = {
+    1, RotationOrder::ZYX, init_track_layout, draw_shechen, advance_shechen, track_wrapped};
+const SceneModule JOKHANG_SCENE = {
+    2, RotationOrder::ZYX, init_track_layout, draw_jokhang, advance_jokhang, track_wrapped};
+const SceneModule MINDROLING_SCENE = {
+    3, RotationOrder::ZYX, init_track_layout, draw_mindroling, advance_mindroling, track_wrapped};
+const SceneModule PALPUNG_SCENE = {
+    5, RotationOrder::ZYX, init_track_layout, draw_palpung, advance_palpung, track_wrapped};
+const SceneModule KATHOK_SCENE = {6,           RotationOrder::ZYX, init_track_layout,
+                                  draw_kathok, advance_kathok,     track_wrapped};
 
 int DrawShechen() {
     return draw_scene_frame(SHECHEN_SCENE);
