@@ -93,10 +93,7 @@ EMSCRIPTEN_KEEPALIVE void web_step() {
 // An animation frame at time now (ms): 1 when it got a frame, drawn at now between the last two
 // steps; 0 when the cap of frames a second passes it by.
 EMSCRIPTEN_KEEPALIVE int web_frame(double now) {
-    if (!refresh_gets_frame(g_Pacer, now))
-        return 0;
-    smooth_frame(g_Pacer, now);
-    return 1;
+    return frame_at_refresh(g_Pacer, now) ? 1 : 0;
 }
 
 // The moment the last frame showed, in ms on the steps' own time line.

@@ -90,6 +90,13 @@ void smooth_frame(SmoothPacer& pacer, double now) {
         g_Draw.swap_buffers();
 }
 
+bool frame_at_refresh(SmoothPacer& pacer, double now) {
+    if (!refresh_gets_frame(pacer, now))
+        return false;
+    smooth_frame(pacer, now);
+    return true;
+}
+
 void restart_steps(SmoothPacer& pacer) {
     pacer.clock.running = false;
 }

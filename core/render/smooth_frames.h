@@ -64,5 +64,8 @@ bool refresh_gets_frame(SmoothPacer& pacer, double now);
 // shown: (steps taken - 2 + fraction) step intervals, so that it keeps a fixed distance
 // behind now while frames keep coming.
 void smooth_frame(SmoothPacer& pacer, double now);
+// What a program told of each refresh (an animation frame, a compositor's frame callback) calls
+// at each: a frame drawn at now when the refresh gets one; true when it did.
+bool frame_at_refresh(SmoothPacer& pacer, double now);
 // The steps start again at the next frame, which takes one at once (after a pause).
 void restart_steps(SmoothPacer& pacer);
