@@ -112,7 +112,7 @@ int draw_module(int index);
 // kept (a disabled module, or no step yet of index), a black frame.
 void step_module(int index);
 int draw_module_between(int index, float f);
-// The module the kept steps belong to (-1 when none), and the states they left.
+// The module the kept steps belong to; -1 before the first step.
 int stepped_module();
 
 // a + (b - a) * f in single precision, exactly a at f = 0.
