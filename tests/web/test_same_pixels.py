@@ -6,12 +6,14 @@ Both start from an empty store with one module enabled, one frame per 31 ms step
 ?stepped=1) so that frame FRAME is the same step in both, at 640 x 480, with the wall clock
 stopped at the same second (the random seed of modules 9, 19 and 20 comes from it): libfaketime
 for velta2, a fixed Date.now for the page. velta2's frames are recorded with apitrace and frame
-FRAME is replayed into a picture by apitrace on Mesa; the page stops after FRAME frames and its
+FRAME is replayed into a picture by apitrace on Mesa (tools/count_swaps.c, preloaded, counts the
+frames, so the trace ends just past frame FRAME); the page stops after FRAME frames and its
 picture is taken. The same-calls test has shown that both cores make the same calls frame by
 frame, so any difference is the renderers'.
 """
 import glob
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -22,6 +24,7 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from harness.browser import Browser  # noqa: E402
 from harness.display import picture_distance, start_xvfb  # noqa: E402
 
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PAGE_DIR = os.environ.get("VELTA_PAGE_DIR", "")
 VELTA2 = os.environ.get("VELTA_LINUX_VELTA2", "")
 # One module of each family: track, grid, spiral, drifting, curve orbit, track ring, fixed
@@ -36,19 +39,13 @@ FAKE_SECONDS = 1704067200  # 2024-01-01 00:00:00 UTC
 PICTURE_DISTANCE = 1.0
 
 
-def swaps(trace):
-    """The frames a trace being written holds so far. What is written so far is copied first: a
-    dump of the trace itself reads on as the trace grows, which it can do faster than the dump
-    reads it."""
-    if not os.path.exists(trace):
+def presented(log):
+    """The frames velta2 has presented, from tools/count_swaps.c's log (0 before the first)."""
+    try:
+        with open(log) as f:
+            return int(f.read().split()[0])
+    except (FileNotFoundError, IndexError):
         return 0
-    part = trace + ".part"
-    with open(trace, "rb") as source, open(part, "wb") as copy:
-        copy.write(source.read(os.path.getsize(trace)))
-    dump = subprocess.run(["apitrace", "dump", "--grep=glXSwapBuffers", part],
-                          capture_output=True, text=True)
-    os.remove(part)
-    return dump.stdout.count("glXSwapBuffers")
 
 
 @pytest.fixture(scope="module")
@@ -57,25 +54,29 @@ def native_frames(tmp_path_factory):
     assert os.access(VELTA2, os.X_OK), f"no velta2 at {VELTA2!r}"
     (faketime,) = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")
     work = tmp_path_factory.mktemp("native")
+    counter = str(work / "libcount_swaps.so")
+    subprocess.run(["cc", "-shared", "-fPIC", "-O2", "-o", counter,
+                    os.path.join(ROOT, "tools", "count_swaps.c"), "-ldl"], check=True, timeout=120)
     xvfb, display = start_xvfb(WIDTH, HEIGHT)
     env = dict(os.environ, DISPLAY=display, XDG_CONFIG_HOME=str(work / "config"))
     pictures = {}
     try:
         for module in MODULES:
             trace = str(work / f"m{module}.trace")
-            run_env = dict(env, LD_PRELOAD=faketime, FAKETIME="2024-01-01 00:00:00",
-                           FAKETIME_DONT_FAKE_MONOTONIC="1", TZ="UTC",
-                           GALLIUM_NOOP="1")  # drawn when replayed, not when traced
+            log = trace + ".swaps"
+            run_env = dict(env, LD_PRELOAD=f"{counter}:{faketime}", VELTA_SWAP_LOG=log,
+                           FAKETIME="2024-01-01 00:00:00", FAKETIME_DONT_FAKE_MONOTONIC="1",
+                           TZ="UTC", GALLIUM_NOOP="1")  # drawn when replayed, not when traced
             proc = subprocess.Popen(["apitrace", "trace", "-o", trace, VELTA2, "-root",
                                      "-module", str(module), "-stepped"], env=run_env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            # Traced, velta2 draws some five frames a second; apitrace writes out each one.
-            # Counting them reads the whole trace, so it is done seldom.
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                    start_new_session=True)
+            # apitrace writes each frame out at its buffer swap: once FRAME + 1 frames are
+            # presented, frame FRAME is on disk, whatever the machine's speed.
             deadline = time.monotonic() + 60
-            time.sleep(2.5)
-            while swaps(trace) <= FRAME and time.monotonic() < deadline:
-                time.sleep(1)
-            proc.terminate()
+            while presented(log) <= FRAME and time.monotonic() < deadline:
+                time.sleep(0.02)
+            os.killpg(proc.pid, signal.SIGKILL)
             proc.wait(timeout=30)
             prefix = str(work / f"m{module}-")
             subprocess.run(["apitrace", "replay", "-b", f"--snapshot-prefix={prefix}", trace],
