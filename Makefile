@@ -36,17 +36,14 @@ run: build
 	BUILD=$(BUILD) tools/run_saver.sh
 
 # The system-test entries are independent (each its own Xvfb, sound server, browser profile and,
-# for Windows, Wine prefix and server), so they run two at once.
+# for Windows, Wine prefix and server), so they run two at once. Every tree runs, also after a
+# failure in another; the last lines name every failing entry.
 test: build
-	cd $(LINUX_BUILD) && ctest -j$(JOBS) --output-on-failure
-	cd $(WEB_BUILD) && ctest -j$(JOBS) --output-on-failure
-	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
+	tools/run_tests.sh $(JOBS) $(LINUX_BUILD) $(WEB_BUILD) $(BUILD)
 
 # Unit tests only: quick iteration without the display-driven system tests.
 unit: build
-	cd $(LINUX_BUILD) && ctest -L unit --output-on-failure
-	cd $(WEB_BUILD) && ctest -L unit --output-on-failure
-	cd $(BUILD) && ctest -L unit --output-on-failure
+	tools/run_tests.sh 1 $(LINUX_BUILD) $(WEB_BUILD) $(BUILD) -- -L unit
 
 bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py

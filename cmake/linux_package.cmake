@@ -12,7 +12,8 @@ cylinders and spheres on tracks, orbits, grids, rings and spirals) with
 OpenGL, fades from module to module and can play a short tune of its own.
 It runs as an XScreenSaver hack, and its settings description lets
 XScreenSaver's settings dialog choose the modules, the seconds per module
-and the sound.")
+and the sound. velta2-wayland shows the same modules on Wayland desktops:
+as a saver started by an idle daemon, as a live wallpaper, or in a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # velta2_VERSION_ARCH.deb

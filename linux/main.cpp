@@ -8,40 +8,19 @@
 #include "core/settings/module_params.h"
 #include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
-#include "linux/keys.h"
-#include "linux/options.h"
-#include "linux/pulse_voices.h"
-#include "linux/settings_file.h"
+#include "unix/keys.h"
+#include "unix/options.h"
+#include "unix/program_run.h"
+#include "unix/pulse_voices.h"
+#include "unix/settings_file.h"
 #include "linux/x11_window.h"
 
-#include <csignal>
-#include <cstdio>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <ctime>
-
-static volatile std::sig_atomic_t g_nSignal; // SIGTERM or SIGINT arrived
-
-static void note_signal(int signal) {
-    g_nSignal = signal;
-}
-
-static void catch_signals() {
-    struct sigaction action = {};
-    action.sa_handler = note_signal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-static void show_params() {
-    char text[500];
-    format_view_params(text, sizeof text);
-    std::fputs(text, stdout);
-    std::fflush(stdout);
-}
+#include <string>
 
 // The window's events since the last frame.
 static void take_events(bool ownWindow) {
@@ -63,21 +42,6 @@ static void take_events(bool ownWindow) {
     }
 }
 
-// One line a second with the frames drawn in it; the milliseconds it covers when it printed
-// one, else 0.
-static uint32_t report_fps(uint32_t& since, int& frames) {
-    ++frames;
-    const uint32_t now = g_pfnPacingClock();
-    const uint32_t covered = now - since;
-    if (covered < 1000)
-        return 0;
-    std::printf("velta2: %.1f frames per second\n", frames * 1000.0 / covered);
-    std::fflush(stdout);
-    since = now;
-    frames = 0;
-    return covered;
-}
-
 // The monotonic clock in milliseconds, to the nanosecond: frames between steps show the moment
 // they are drawn.
 static double precise_ms() {
@@ -86,11 +50,18 @@ static double precise_ms() {
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+// A sleep the system refuses is taken by the program's own sleep instead, which falls back on
+// the kernel's: never frames at full speed.
 static void sleep_until_ms(double at) {
     const timespec when = {static_cast<time_t>(at / 1000.0),
                            static_cast<long>((at - std::floor(at / 1000.0) * 1000.0) * 1e6)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) == EINTR && !g_nSignal) {
+    int result;
+    while ((result = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr)) == EINTR &&
+           !g_nSignal) {
     }
+    const double rest = at - precise_ms();
+    if (result != 0 && result != EINTR && rest > 0.0)
+        g_pfnSleep(static_cast<uint32_t>(std::ceil(rest)));
 }
 
 // Frames at the display's rate (every second refresh above 75 Hz unless everyRefresh), each
@@ -135,7 +106,7 @@ static void run_smooth_frames(bool ownWindow, bool fps, bool everyRefresh) {
                 due = precise_ms();
             }
         }
-        const uint32_t covered = fps ? report_fps(fpsSince, fpsFrames) : 0;
+        const uint32_t covered = fps ? report_fps("velta2", fpsSince, fpsFrames) : 0;
         if (covered) {
             // The motion's own speed, whatever the frame rate: 1000 / 31 steps a second.
             std::printf("velta2: %.1f steps per second\n",
@@ -144,20 +115,6 @@ static void run_smooth_frames(bool ownWindow, bool fps, bool everyRefresh) {
             stepsReported = pacer.stepsEver;
         }
     }
-}
-
-static std::string g_sSavePath; // where the steered views go at the end; empty: not saved
-static StoredChoices g_Held;    // what the file held for the choices the command line makes
-
-// Keeps the view the user steered to, with the file's own choices for what the command line
-// decided; true when saved, or when this run saves nothing (root or given window, no home).
-static bool save_steered_views() {
-    if (g_sSavePath.empty())
-        return true;
-    store_module_params(g_nModule);
-    restore_stored_choices(g_Held); // the file keeps the steered views
-    save_settings();
-    return save_settings_file(g_sSavePath);
 }
 
 // The X server went away or broke the connection, in the middle of an X call. Nothing more can
@@ -219,7 +176,7 @@ int main(int argc, char** argv) {
             break;
         frame_step();
         if (options.fps)
-            report_fps(fpsSince, fpsFrames);
+            report_fps("velta2", fpsSince, fpsFrames);
     }
     if (!options.stepped)
         run_smooth_frames(ownWindow, options.fps, options.everyRefresh);

@@ -2,13 +2,9 @@
 // or a window it was given), the GLX context on it, and its events. Main thread only.
 #pragma once
 
-#include <X11/Xlib.h>
+#include "unix/options.h" // WindowKind
 
-enum class WindowKind {
-    Own,   // a resizable window of the program's own; keys steer the view
-    Root,  // the root window
-    Given, // a window made by someone else (XScreenSaver), by its id
-};
+#include <X11/Xlib.h>
 
 // Called on the main thread, from inside whichever X call found it, when the connection to the
 // display breaks (the X server ended or went out of reach), with the display's name. It must end

@@ -1,10 +1,13 @@
-/* Counts a program's presented frames for the processor-use benchmark: wraps its buffer swaps,
- * and writes the count and the time of the first one (CLOCK_MONOTONIC, ns) to the file named by
- * VELTA_SWAP_LOG on every frame. The file is written beside it and renamed over it, so a reader
- * finds either the last count or the one before, never a line cut short. Loaded with LD_PRELOAD;
- * never part of the product. */
+/* Counts a program's presented frames for the benchmarks and the tests: wraps its buffer swaps,
+ * and writes the count and the times of the first and the last one (CLOCK_MONOTONIC, ns) to the
+ * file named by VELTA_SWAP_LOG on every frame. The file is written beside it and renamed over it,
+ * so a reader finds either the last count or the one before, never a line cut short. With
+ * VELTA_SWAP_LIMIT=N the program is sent SIGTERM once it has presented N frames, so that a traced
+ * run stops itself after the frames a test needs. Loaded with LD_PRELOAD; never part of the
+ * product. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
@@ -17,15 +20,19 @@ static void count_frame(void) {
     static long long first;
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long last = now.tv_sec * 1000000000LL + now.tv_nsec;
     if (frames++ == 0)
-        first = now.tv_sec * 1000000000LL + now.tv_nsec;
+        first = last;
+    const char* limit = getenv("VELTA_SWAP_LIMIT");
+    if (limit && frames == strtoul(limit, NULL, 10))
+        raise(SIGTERM);
     const char* path = getenv("VELTA_SWAP_LOG");
     char temporary[4096];
     if (!path || snprintf(temporary, sizeof temporary, "%s.new", path) >= (int)sizeof temporary)
         return;
     FILE* f = fopen(temporary, "w");
     if (f) {
-        fprintf(f, "%lu %lld\n", frames, first);
+        fprintf(f, "%lu %lld %lld\n", frames, first, last);
         if (fclose(f) == 0)
             rename(temporary, path);
     }

@@ -30,8 +30,8 @@ clang -c -O1 -g -fsanitize=fuzzer-no-link,address,undefined -I"$src/include" -I"
 clang++ $FLAGS tests/core/fuzz/ogg_fuzz.cpp core/music/decoder.cpp core/music/resource_stream.cpp \
     "$OUT/vorbisfile.o" -lvorbis -logg -o "$OUT/ogg_fuzz"
 
-clang++ $FLAGS tests/linux/fuzz/settings_fuzz.cpp linux/settings_file.cpp -o "$OUT/settings_fuzz"
-clang++ $FLAGS tests/linux/fuzz/options_fuzz.cpp linux/options.cpp core/settings/options.cpp \
+clang++ $FLAGS tests/unix/fuzz/settings_fuzz.cpp unix/settings_file.cpp -o "$OUT/settings_fuzz"
+clang++ $FLAGS tests/unix/fuzz/options_fuzz.cpp unix/options.cpp core/settings/options.cpp \
     core/settings/module_params.cpp -o "$OUT/options_fuzz"
 clang++ $FLAGS tests/web/fuzz/url_fuzz.cpp web/url_options.cpp core/settings/options.cpp \
     core/settings/module_params.cpp -o "$OUT/url_fuzz"

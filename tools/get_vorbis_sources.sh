@@ -4,8 +4,14 @@
 # again: it adds the source-package line and downloads only when something is missing.
 #
 #   tools/get_vorbis_sources.sh [DIRECTORY]     (default: ~/.cache/velta2/vorbis-src)
+#   tools/get_vorbis_sources.sh --source-list-only   (only the deb-src entry, for other fetches)
 set -eu
 
+source_list_only=false
+if [ "${1:-}" = --source-list-only ]; then
+    source_list_only=true
+    shift
+fi
 dir=${1:-${HOME}/.cache/velta2/vorbis-src}
 packages="libogg libvorbis"
 
@@ -17,7 +23,7 @@ have_sources() {
 }
 
 mkdir -p "$dir"
-if have_sources; then
+if have_sources && ! $source_list_only; then
     echo "Ogg Vorbis sources already in $dir"
     exit 0
 fi
@@ -30,6 +36,9 @@ fi
 # Source packages need a deb-src entry; derive it from the machine's own apt source so that
 # no mirror address is written here.
 src_list=/etc/apt/sources.list.d/debian-src.sources
+if $source_list_only && [ -f "$src_list" ]; then
+    exit 0
+fi
 if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     if [ ! -f /etc/apt/sources.list.d/debian.sources ]; then
         echo "$0: no /etc/apt/sources.list.d/debian.sources to derive a deb-src entry from" >&2
@@ -38,6 +47,7 @@ if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sour
     sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src_list"
 fi
 apt-get update -qq
+$source_list_only && exit 0
 
 cd "$dir"
 apt-get source --download-only $packages

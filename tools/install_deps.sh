@@ -13,9 +13,11 @@ imagemagick python3-pil python3-pytest
 pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
 googletest nsis apitrace faketime
 clang libclang-rt-14-dev libvorbis-dev
-g++ pkg-config libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev libpulse-dev
+g++ pkg-config libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev libpulse-dev libegl-dev libegl-mesa0
 xscreensaver xscreensaver-gl
 emscripten chromium python3-websocket
+libwayland-dev wayland-protocols libegl-dev libxkbcommon-dev
+sway grim wtype swayidle weston
 "
 
 missing=""
@@ -31,9 +33,17 @@ if [ -n "$missing" ]; then
         exit 1
     fi
     echo "Installing:$missing"
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+    # A mirror in the middle of a sync fails an update now and then: try again a little later.
+    for try in 1 2 3; do
+        apt-get -o DPkg::Lock::Timeout=600 update -q && break
+        [ "$try" -eq 3 ] && exit 1
+        sleep 20
+    done
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+        --no-install-recommends $missing
 fi
 
 # Debian's libogg and libvorbis sources, which the build cross-compiles into the saver.
 "$(dirname "$0")/get_vorbis_sources.sh"
+# The wlroots protocols of velta2-wayland and its tests, from Debian's wlroots sources.
+"$(dirname "$0")/get_wayland_protocols.sh"

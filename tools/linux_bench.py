@@ -12,9 +12,23 @@ saver under Wine from Wine's relay trace of SwapBuffers. Processor time counts e
 the process, Mesa's renderer threads included. 100 % is one core.
 
     BUILD=build LINUX_BUILD=build-linux /usr/bin/python3 tools/linux_bench.py [SECONDS]
+
+With --before BEFORE_BUILD BEFORE_LINUX_BUILD it compares two builds instead (say one of an
+earlier commit), side by side in one run with the three hacks, each program measured for
+SECONDS (default 10) after 3 s of start-up, first with Mesa drawing no pixels (GALLIUM_NOOP=1:
+every call and its vertex work remain, as with a graphics card) and then with llvmpipe's
+pixels: velta2 -root -module 1, 4 and 17, and velta2.scr /s with only module 4 or 17 enabled
+and with all twenty cycling (one second each). It also counts the OpenGL calls a frame of
+velta2 -root -module 1, 4 and 17 makes, from an apitrace trace of each build's first frames.
+Figures are processor time used by the process itself, so other load on the machine changes
+them little. DISPLAY_NUMBER picks the Xvfb display (default: the first free one).
+
+    BUILD=build LINUX_BUILD=build-linux /usr/bin/python3 tools/linux_bench.py \
+        --before BEFORE_BUILD BEFORE_LINUX_BUILD [SECONDS]
 """
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -23,8 +37,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from cpu_bench import NAMES, cpu_seconds  # noqa: E402
-from soak import (SCR, count_frames, prepare_saver, restore_saver,  # noqa: E402
-                  wait_saver_window)
+from soak import (SCR, SETTINGS, count_frames, prepare_saver, reg,  # noqa: E402
+                  restore_saver, wait_saver_window)
 from virtual_desktop import VirtualDesktop  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -34,16 +48,22 @@ VELTA2 = os.path.join(os.path.abspath(os.environ.get("LINUX_BUILD", "build-linux
 HACKS = ["pipes", "molecule", "glmatrix"]
 HACK_DIR = "/usr/libexec/xscreensaver"
 WARM_UP = 1.5
+SIDE_BY_SIDE_WARM_UP = 3.0
+NATIVE_MODULES = [1, 4, 17]
+SAVER_MODULES = [4, 17, "all"]
+TRACED_FRAMES = 6  # frames of each traced run; the first, which compiles the shapes, is left out
 
 
 class Counted:
     """A program started with the frame counter preloaded."""
 
-    def __init__(self, args, env, log):
-        self.log = log
+    def __init__(self, args, env, log, session=False):
+        """session: in a process group of its own, ended as a whole (a program under a tracer)."""
+        self.log, self.session = log, session
         self.started = time.monotonic()
         self.proc = subprocess.Popen(args, env=dict(env, VELTA_SWAP_LOG=log),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     start_new_session=session)
 
     def frames(self):
         """(frames so far, monotonic second of the first one) or (0, None) before the first."""
@@ -62,7 +82,18 @@ class Counted:
         return (cpu_seconds(self.proc.pid) - c0) / wall, (self.frames()[0] - f0) / wall
 
     def stop(self):
-        self.proc.terminate()
+        if self.session:
+            os.killpg(self.proc.pid, signal.SIGTERM)
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline:  # until every process of the group has ended
+                self.proc.poll()
+                try:
+                    os.killpg(self.proc.pid, 0)
+                except ProcessLookupError:
+                    break
+                time.sleep(0.05)
+        else:
+            self.proc.terminate()
         return self.proc.wait(30)
 
 
@@ -87,7 +118,113 @@ def cells(figures):
     return f"{100 * busy:.0f} % | {fps:.1f} | {per_frame}"
 
 
+def enable_only(desk, module):
+    """Only the given module enabled, or all twenty cycling a second each for "all"."""
+    for k in range(1, 21):
+        on = int(module == "all" or k == module)
+        reg(desk, "add", SETTINGS, "/v", f"mod{k} active", "/t", "REG_DWORD", "/d", str(on), "/f")
+    reg(desk, "add", SETTINGS, "/v", "cycle time", "/t", "REG_DWORD", "/d",
+        "1" if module == "all" else "9999", "/f")
+
+
+def calls_per_frame(velta2, module, env, work):
+    """The median number of OpenGL calls of a frame of velta2 -root -module N, from an apitrace
+    trace of its first frames (all but the first, which also compiles the shapes)."""
+    trace, log = os.path.join(work, "calls.trace"), os.path.join(work, "calls-swaps")
+    program = Counted(["apitrace", "trace", "-o", trace, velta2, "-root", "-module", str(module)],
+                      env, log, session=True)
+    while program.frames()[0] <= TRACED_FRAMES and time.monotonic() - program.started < 120:
+        time.sleep(0.05)
+    program.stop()
+    os.remove(log)
+    dump = subprocess.Popen(["apitrace", "dump", "--color=never", "--arg-names=no", trace],
+                            stdout=subprocess.PIPE, text=True, errors="replace")
+    frames, calls = [], 0
+    for line in dump.stdout:
+        if line[:1].isdigit():
+            calls += 1
+            if " glXSwapBuffers(" in line:
+                frames.append(calls)
+                calls = 0
+    dump.wait()
+    os.remove(trace)
+    return statistics.median(frames[1:TRACED_FRAMES])
+
+
+def side_by_side(before_build, before_linux, seconds, display):
+    builds = [("before", os.path.join(os.path.abspath(before_build), "velta2.scr"),
+               os.path.join(os.path.abspath(before_linux), "linux", "velta2")),
+              ("after", SCR, VELTA2)]
+    work = tempfile.mkdtemp(prefix="velta-linux-bench-")
+    rows, calls = [], []
+    try:
+        counter = os.path.join(work, "libcount_swaps.so")
+        subprocess.run(["cc", "-shared", "-fPIC", "-O2", "-o", counter,
+                        os.path.join(ROOT, "tools", "count_swaps.c"), "-ldl"], check=True)
+        with VirtualDesktop(BUILD, 800, 600, display=display) as desk:
+            env = dict(desk.env, LD_PRELOAD=counter, XDG_CONFIG_HOME=work)
+            for name, _, velta2 in builds:
+                for k in NATIVE_MODULES:
+                    calls.append((name, k, calls_per_frame(velta2, k, dict(env, GALLIUM_NOOP="1"),
+                                                           work)))
+            prepare_saver(desk, 9999, False)
+            subprocess.run(["xdotool", "mousemove", "300", "200"], env=desk.env)
+            try:
+                for noop in (True, False):
+                    mesa = {"GALLIUM_NOOP": "1"} if noop else {}
+                    runs = [(hack, Counted, [os.path.join(HACK_DIR, hack), "-root", "-delay",
+                                             "31000"], None) for hack in reversed(HACKS)]
+                    for name, scr, velta2 in builds:
+                        runs += [(f"velta2 -root -module {k}, {name}", Counted,
+                                  [velta2, "-root", "-module", str(k)], None)
+                                 for k in NATIVE_MODULES]
+                        runs += [(f"velta2.scr /s, module {k}, {name}", Traced, ["wine", scr, "/s"],
+                                  k) for k in SAVER_MODULES]
+                    for label, kind, args, module in runs:
+                        if module is not None:
+                            enable_only(desk, module)
+                        program = kind(args, dict(env if kind is Counted else desk.env, **mesa),
+                                       os.path.join(work, "swaps"))
+                        time.sleep(SIDE_BY_SIDE_WARM_UP)
+                        rows.append((noop, label, program.measure(seconds)))
+                        if module is not None:
+                            subprocess.run(["xdotool", "key", "Escape"], env=desk.env)
+                            program.proc.wait(60)
+                        else:
+                            program.stop()
+                        if os.path.exists(program.log):
+                            os.remove(program.log)
+            finally:
+                enable_only(desk, "all")
+                restore_saver(desk)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+    print("OpenGL calls per frame of velta2 -root (apitrace, median of frames 2 to "
+          f"{TRACED_FRAMES})")
+    print("| module | before | after |")
+    print("|---|---|---|")
+    for k in NATIVE_MODULES:
+        figures = {name: n for name, m, n in calls if m == k}
+        print(f"| {k} | {figures['before']:.0f} | {figures['after']:.0f} |")
+    print()
+    print(f"processor use at 800x600 on Xvfb, {SIDE_BY_SIDE_WARM_UP:g} s start-up then "
+          f"{seconds:g} s, processor time of the process (1.00 = one core)")
+    print("| program | GALLIUM_NOOP=1 cores | frames/s | llvmpipe cores | frames/s |")
+    print("|---|---|---|---|---|")
+    for label in dict.fromkeys(label for _, label, _ in rows):
+        cells_of = [f for noop in (True, False) for n, l, f in rows if n == noop and l == label]
+        print(f"| {label} | " + " | ".join(f"{busy:.3f} | {fps:.1f}" for busy, fps in cells_of)
+              + " |")
+    return 0
+
+
 def main():
+    if len(sys.argv) > 3 and sys.argv[1] == "--before":
+        display = os.environ.get("DISPLAY_NUMBER")
+        return side_by_side(sys.argv[2], sys.argv[3],
+                            float(sys.argv[4]) if len(sys.argv) > 4 else 10.0,
+                            int(display) if display else None)
     seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 5.0
     work = tempfile.mkdtemp(prefix="velta-linux-bench-")
     try:

@@ -5,8 +5,10 @@ import subprocess
 
 
 class VirtualDesktop:
-    def __init__(self, build_dir, width, height, xvfb_args=(), env=None):
+    def __init__(self, build_dir, width, height, xvfb_args=(), env=None, display=None):
+        """display: the X display number to take, or None for the first free one."""
         self.width, self.height, self.xvfb_args = width, height, list(xvfb_args)
+        self.display = display
         self.env = dict(os.environ, **(env or {}))
         self.env.update(WINEPREFIX=os.path.join(os.path.abspath(build_dir), "wineprefix"),
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
@@ -14,9 +16,11 @@ class VirtualDesktop:
 
     def __enter__(self):
         read_fd, write_fd = os.pipe()
+        where = [f":{self.display}"] if self.display is not None else []
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-             f"{self.width}x{self.height}x24", "-nolisten", "tcp"] + self.xvfb_args,
+            ["Xvfb"] + where + ["-displayfd", str(write_fd), "-screen", "0",
+                                f"{self.width}x{self.height}x24", "-nolisten", "tcp"]
+            + self.xvfb_args,
             pass_fds=[write_fd], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:

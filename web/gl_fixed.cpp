@@ -212,6 +212,20 @@ void glTexParameteri(GLenum target, GLenum name, GLint value) {
     emscripten_glTexParameteri(target, name, value);
 }
 
+// No display lists: the page's shapes are meshes built once already (web/quadric_mesh.cpp), so
+// a request for a list is answered with none and the core draws each shape directly.
+GLuint glGenLists(GLsizei) {
+    return 0;
+}
+
+void glNewList(GLuint, GLenum) {}
+
+void glEndList() {}
+
+void glCallList(GLuint) {}
+
+void glDeleteLists(GLuint, GLsizei) {}
+
 // The first error this layer noted since the last call, else WebGL's.
 GLenum glGetError() {
     const GLenum e = g_nError;

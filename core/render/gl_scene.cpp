@@ -1,6 +1,7 @@
 // The projection and the fixed OpenGL state that every scene relies on, on any platform.
 #include "core/render/gl_scene.h"
 
+#include "core/render/shape_lists.h"
 #include "core/scenes/texture_loader.h"
 #include "resources/resource_ids.h"
 
@@ -40,6 +41,7 @@ bool init_gl_state() {
 }
 
 void release_gl_state() {
+    release_shape_lists();
     if (g_pQuadric)
         gluDeleteQuadric(g_pQuadric);
     g_pQuadric = nullptr;

@@ -13,6 +13,7 @@ extern const float g_fFieldOfView; // vertical, degrees
 void resize_gl_scene(int width, int height, int x = 0, int y = 0);
 // Glyph texture, fixed state and quadric; false when the texture or the quadric cannot be made.
 bool init_gl_state();
-// Frees what init_gl_state made outside the context (the quadric; the texture goes with the
-// context). Each program calls it when it releases its context; safe when nothing was made.
+// Frees the shapes' display lists and what init_gl_state made outside the context (the quadric;
+// the texture goes with the context). Each program calls it while its context is still current,
+// before releasing it; safe when nothing was made.
 void release_gl_state();

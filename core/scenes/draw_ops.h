@@ -5,7 +5,8 @@
 #include <GL/gl.h>
 
 // Each entry has the meaning of the OpenGL or GLU call it stands for. The shapes are drawn with
-// the shared quadric g_pQuadric; swap_buffers shows the finished frame.
+// the shared quadric g_pQuadric, from display lists where the context can keep them
+// (core/render/shape_lists.h); swap_buffers shows the finished frame.
 struct DrawOps {
     void(APIENTRY* clear)(GLbitfield mask);
     void(APIENTRY* load_identity)();

@@ -25,6 +25,7 @@ WINDOW_NAME = "Velta II"
 def pytest_addoption(parser):
     parser.addoption("--velta2", required=True, help="path of the velta2 program")
     parser.addoption("--window-tool", required=True, help="path of the window_tool helper")
+    parser.addoption("--failing-sleep", required=True, help="path of the failing_sleep library")
 
 
 class Screen:

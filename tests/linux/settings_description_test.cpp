@@ -3,7 +3,7 @@
 // GoogleTest before Xlib, whose macros (None, Bool) break its templates.
 #include <gtest/gtest.h>
 
-#include "linux/options.h"
+#include "unix/options.h"
 
 #include <fstream>
 #include <iterator>
@@ -102,6 +102,6 @@ TEST(SettingsDescription, EveryWidgetMeansToTheProgramWhatItSays) {
     // As XScreenSaver runs it: every box flipped, in its window.
     const Parsed all = parse(command + everything, "0x5a");
     EXPECT_EQ(all.error, "");
-    EXPECT_EQ(all.options.windowId, Window(0x5a));
+    EXPECT_EQ(all.options.windowId, 0x5aul);
     EXPECT_TRUE(all.options.sound);
 }

@@ -12,7 +12,8 @@ import pytest
 
 from hack_display import BUILD, virtual_display
 
-FILES = ["/usr/libexec/xscreensaver/velta2", "/usr/share/xscreensaver/config/velta2.xml"]
+FILES = ["/usr/libexec/xscreensaver/velta2", "/usr/share/xscreensaver/config/velta2.xml",
+         "/usr/bin/velta2-wayland"]
 FOLDERS = ["/usr/libexec/xscreensaver", "/usr/share/xscreensaver/config", "/usr/share/xscreensaver"]
 
 

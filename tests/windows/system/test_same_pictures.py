@@ -1,6 +1,7 @@
 """The Linux program velta2 and velta2.scr under Wine draw the same pictures: for each module, the
 OpenGL calls of the first frames of `velta2 -root -module N -stepped` (one frame per step, as
-the saver paces them) and of `velta2.scr /s` with only module N enabled, both recorded with apitrace on the same 640 x 480 display, agree.
+the saver paces them) and of `velta2.scr /s` with only module N enabled, both recorded with
+apitrace on the same 640 x 480 display, agree.
 
 Compared per module:
 - the set-up before the first frame (viewport, projection, the glyph texture's levels with their
@@ -9,12 +10,11 @@ Compared per module:
   (normals, texture coordinates, vertices): Mesa's libGLU and Wine's glu32 take their sines from
   different maths libraries, which differ in the last bit here and there;
 - the first FRAMES frames: every call but GLU's vertex data, with the arguments as apitrace prints
-  them (seven significant digits), and each glBegin block's mode and number of calls.
+  them (seven significant digits), and each glBegin block's mode and number of calls; a call of
+  a display list counts as the calls compiled into it.
 
-FRAMES is 15 unless VELTA_SAME_PICTURES_FRAMES says otherwise. Reading a trace costs about a
-microsecond a call and a frame holds some 125,000 of them, nearly all vertex data: fifteen frames
-take over a minute for the twenty modules, half a second of each module's motion, enough for
-every moving number to have moved. The saver's own runs here, one per
+FRAMES is 15 unless VELTA_SAME_PICTURES_FRAMES says otherwise: half a second of each module's
+motion, enough for every moving number to have moved. The saver's own runs here, one per
 module with only that module enabled, are also the test that the saver puts the one enabled
 module on screen with its own view.
 
@@ -23,8 +23,8 @@ one from a deleted key that then holds only the switches of the modules. Module 
 reseeding of modules 19 and 20 read time(): both programs run under libfaketime, which stops the
 wall clock at one second for both and leaves the monotonic clocks that pace the frames alone.
 Mesa draws nothing (GALLIUM_NOOP): only the calls matter here, and the tracer is faster. Each
-program is ended once it has presented its frames: Wine's relay trace of SwapBuffers counts the
-Windows frames, tools/count_swaps.c, preloaded, the Linux ones.
+program is ended once it has presented its frames and they are in the trace file: Wine's relay
+trace of SwapBuffers counts the Windows frames, tools/count_swaps.c, preloaded, the Linux ones.
 """
 import concurrent.futures
 import glob
@@ -74,15 +74,24 @@ def faketime_library():
 
 # ---- recording ---------------------------------------------------------------------------------
 
+def swaps_on_disk(trace):
+    dump = subprocess.run(["apitrace", "dump", "--grep=^glXSwapBuffers$", trace],
+                          capture_output=True, text=True, errors="replace", timeout=120)
+    return dump.stdout.count("glXSwapBuffers(")
+
+
 def trace_until_presented(args, env, out, presented):
-    """Runs `apitrace trace` on args until presented() tells that more than FRAMES frames have
-    been presented, then ends it. apitrace writes its trace out at each buffer swap, so a frame
-    is on disk once the next one has been presented."""
+    """Runs `apitrace trace` on args until more than FRAMES frames have been presented
+    (presented() tells) and are in the trace file, then ends it. apitrace writes its trace out
+    in blocks of a few hundred kilobytes, a few dozen frames drawn from display lists."""
+    trace = args[1]
     with open(out, "w") as f:
         proc = subprocess.Popen(["apitrace", "trace"] + args, env=env, stdout=f,
                                 stderr=subprocess.STDOUT, start_new_session=True)
     try:
-        wait_until(lambda: presented() > FRAMES or proc.poll() is not None, RUN_SECONDS, 0.02)
+        wait_until(lambda: proc.poll() is not None or (presented() > FRAMES and
+                                                       swaps_on_disk(trace) > FRAMES),
+                   RUN_SECONDS, 0.1)
     finally:
         try:
             os.killpg(proc.pid, signal.SIGKILL)  # Wine does not end on SIGTERM
@@ -91,7 +100,11 @@ def trace_until_presented(args, env, out, presented):
         proc.wait(30)
         # Xvfb now and then resets a connection made just as another client ends.
         time.sleep(CLIENT_GAP)
-    assert presented() > FRAMES, f"{args[2:]} presented only {presented()} frames"
+    if presented() <= FRAMES:
+        with open(out, errors="replace") as f:
+            said = f.read()[-600:]
+        raise AssertionError(f"{args[2:]} presented only {presented()} frames, exit code "
+                             f"{proc.returncode}; it said: {said}")
 
 
 def trace_linux(program, counter, module, trace, env):
@@ -105,7 +118,9 @@ def trace_linux(program, counter, module, trace, env):
         except FileNotFoundError:  # no frame yet
             return 0
 
-    env = dict(env, VELTA_SWAP_LOG=log, LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
+    # It stops itself at its frame FRAMES + 1, however fast it draws.
+    env = dict(env, VELTA_SWAP_LOG=log, VELTA_SWAP_LIMIT=str(FRAMES + 1),
+               LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
     trace_until_presented(["-o", trace, program, "-root", "-module", str(module), "-stepped"],
                           env, trace + ".out", presented)
 
@@ -153,12 +168,13 @@ class Recording:
     def _read_frames(self, trace):
         """(the call making the drawing context current, the first frame's first call, the first
         frame's swap); fills self.frames with one list per frame of (name, arguments) and, for a
-        glBegin block, ("glBegin", mode, number of calls up to its glEnd)."""
+        glBegin block, ("glBegin", mode, number of calls up to its glEnd). A display list counts
+        as the calls it was compiled from, where it is called."""
         proc = subprocess.Popen(["apitrace", "dump", "--color=never", "--arg-names=no",
                                  f"--grep={FRAME_CALLS}", trace], stdout=subprocess.PIPE,
                                 text=True, errors="replace")
         context = clear = first_swap = begin = None
-        frame = []
+        frame, lists, drawn = [], {}, None
         try:
             for line in proc.stdout:
                 m = CALL.match(line.rstrip("\n"))
@@ -171,7 +187,14 @@ class Recording:
                     if name != "glClear":
                         continue
                     clear = no
-                if name == "glXSwapBuffers":
+                if name == "glNewList":
+                    drawn, frame = frame, lists.setdefault(args.split(",")[0], [])
+                    frame.clear()
+                elif name == "glEndList":
+                    frame = drawn
+                elif name == "glCallList":
+                    frame.extend(lists[args])
+                elif name == "glXSwapBuffers":
                     first_swap = first_swap or no
                     self.frames.append(frame)
                     frame = []

@@ -436,7 +436,7 @@ def trace_frames(desktop, trace):
     dump = trace + ".txt"
     # The full dump runs to millions of lines (every vertex); only these calls matter here,
     # and apitrace leaves the others unformatted.
-    wanted = "^(glXSwapBuffers|glBegin|glDrawArrays|glDrawElements|glTranslatef)$"
+    wanted = "^(glXSwapBuffers|glBegin|glCallList|glDrawArrays|glDrawElements|glTranslatef)$"
     with open(dump, "w") as out:
         subprocess.run(["apitrace", "dump", "--color=never", f"--grep={wanted}", trace],
                        env=desktop.env, stdout=out, timeout=600, check=True)
@@ -451,7 +451,7 @@ def trace_frames(desktop, trace):
             if name == "glXSwapBuffers":
                 frames.append((drew, translate))
                 drew, translate = False, None
-            elif name in ("glBegin", "glDrawArrays", "glDrawElements"):
+            elif name in ("glBegin", "glCallList", "glDrawArrays", "glDrawElements"):
                 drew = True
             elif name == "glTranslatef" and translate is None:
                 translate = tuple(round(float(v), 3) for v in

@@ -5,6 +5,7 @@
 #include "windows/dialogs/settings_dialog.h"
 
 #include "core/render/render_state.h"
+#include "core/scenes/draw_ops.h"
 #include "core/settings/module_params.h"
 #include "windows/render/gl_context.h"
 #include "windows/resources/dialog_ids.h"
@@ -197,16 +198,21 @@ TEST_F(SettingsDialogControls, PreviewViewportFollowsThePanelSize) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The program's import slots of the two GLU functions (bound at start-up), through which the
-// test counts the quadrics alive.
+// The program's import slots of the two GLU functions and of the list functions (bound at
+// start-up), through which the test counts the quadrics and display lists alive.
 extern "C" GLUquadric*(APIENTRY* __imp_gluNewQuadric)();
 extern "C" void(APIENTRY* __imp_gluDeleteQuadric)(GLUquadric*);
+extern "C" GLuint(APIENTRY* __imp_glGenLists)(GLsizei);
+extern "C" void(APIENTRY* __imp_glDeleteLists)(GLuint, GLsizei);
 
 namespace {
 
 GLUquadric*(APIENTRY* g_pfnNewQuadric)();
 void(APIENTRY* g_pfnDeleteQuadric)(GLUquadric*);
-int g_nQuadrics;
+GLuint(APIENTRY* g_pfnGenLists)(GLsizei);
+void(APIENTRY* g_pfnDeleteLists)(GLuint, GLsizei);
+int g_nQuadrics, g_nLists;
+bool g_bNoListNames; // glGenLists answers 0, as a driver out of list names does
 
 GLUquadric* APIENTRY counted_new_quadric() {
     GLUquadric* quadric = g_pfnNewQuadric();
@@ -219,24 +225,51 @@ void APIENTRY counted_delete_quadric(GLUquadric* quadric) {
     g_pfnDeleteQuadric(quadric);
 }
 
+GLuint APIENTRY counted_gen_lists(GLsizei range) {
+    const GLuint first = g_bNoListNames ? 0 : g_pfnGenLists(range);
+    g_nLists += first ? range : 0;
+    return first;
+}
+
+void APIENTRY counted_delete_lists(GLuint list, GLsizei range) {
+    g_nLists -= range;
+    g_pfnDeleteLists(list, range);
+}
+
 } // namespace
 
-// Each preview makes the scenes' quadric with its context and frees it with the context, so
-// a dialog opened again and again keeps none behind.
-TEST_F(SettingsDialogControls, EachPreviewContextFreesItsQuadric) {
+// Each preview makes the scenes' quadric with its context, compiles each distinct shape once
+// in it, and frees both with the context, so a dialog opened again and again keeps none
+// behind. Without list names the shapes are drawn all the same, and no error is left.
+TEST_F(SettingsDialogControls, EachPreviewContextFreesItsQuadricAndShapeLists) {
     HWND panel = GetDlgItem(dlg, IDC_PREVIEW_PANEL);
     g_pfnNewQuadric = __imp_gluNewQuadric;
     g_pfnDeleteQuadric = __imp_gluDeleteQuadric;
+    g_pfnGenLists = __imp_glGenLists;
+    g_pfnDeleteLists = __imp_glDeleteLists;
     __imp_gluNewQuadric = counted_new_quadric;
     __imp_gluDeleteQuadric = counted_delete_quadric;
+    __imp_glGenLists = counted_gen_lists;
+    __imp_glDeleteLists = counted_delete_lists;
     for (int i = 0; i < 3; ++i) {
+        g_bNoListNames = i == 2;
         EXPECT_TRUE(create_gl_context(panel, 32));
         EXPECT_EQ(g_nQuadrics, 1);
+        for (int frame = 0; frame < 2; ++frame) {
+            g_Draw.cylinder(2.0, 2.0, 6.0, 32, 32);
+            g_Draw.sphere(7.0, 32, 32);
+        }
+        EXPECT_EQ(g_nLists, g_bNoListNames ? 0 : 2) << "preview " << i;
+        EXPECT_EQ(g_Draw.get_error(), GLenum(GL_NO_ERROR)) << "preview " << i;
         release_gl_context();
         EXPECT_EQ(g_nQuadrics, 0) << "preview " << i;
+        EXPECT_EQ(g_nLists, 0) << "preview " << i;
     }
     release_gl_context(); // a second release frees nothing twice
     EXPECT_EQ(g_nQuadrics, 0);
+    EXPECT_EQ(g_nLists, 0);
     __imp_gluNewQuadric = g_pfnNewQuadric;
     __imp_gluDeleteQuadric = g_pfnDeleteQuadric;
+    __imp_glGenLists = g_pfnGenLists;
+    __imp_glDeleteLists = g_pfnDeleteLists;
 }

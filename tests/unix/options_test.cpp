@@ -3,7 +3,7 @@
 // GoogleTest comes first: Xlib's macros (None, Bool) would break its headers.
 #include <gtest/gtest.h>
 
-#include "linux/options.h"
+#include "unix/options.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // files, a folder that cannot be made, and saves killed half-way.
 #include "core/platform.h"
 #include "core/settings/stored_settings.h"
-#include "linux/settings_file.h"
+#include "unix/settings_file.h"
 
 #include <gtest/gtest.h>
 

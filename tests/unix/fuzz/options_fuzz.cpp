@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as the Linux program's command line, cut at zero bytes: the first
 // piece is $XSCREENSAVER_WINDOW (unset when empty), the others are the arguments. An accepted
 // command line must hold only values within the options' ranges; a refused one must say why.
-#include "linux/options.h"
+#include "unix/options.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Reading and writing the settings file, the Linux store of the settings.
-#include "linux/settings_file.h"
+#include "unix/settings_file.h"
 
 #include "core/platform.h"
 #include "core/settings/stored_settings.h"

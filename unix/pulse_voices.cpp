@@ -1,5 +1,5 @@
 // The voice threads and their PulseAudio streams.
-#include "linux/pulse_voices.h"
+#include "unix/pulse_voices.h"
 
 #include "core/music/decoder.h"
 #include "core/platform.h"

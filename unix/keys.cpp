@@ -1,5 +1,5 @@
 // What each key of the Linux program's own window does.
-#include "linux/keys.h"
+#include "unix/keys.h"
 
 #include <X11/keysym.h>
 

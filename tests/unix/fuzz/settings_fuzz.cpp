@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as the Linux settings file. What the reader takes is written back
 // as the file's text and read again: that text must be taken whole and come out the same, or a
 // save would change what the next run reads.
-#include "linux/settings_file.h"
+#include "unix/settings_file.h"
 
 #include <cstdint>
 #include <cstdlib>

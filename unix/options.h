@@ -1,15 +1,23 @@
-// The Linux program's command line, in XScreenSaver's manner for hacks: where to draw, which
+// The Linux programs' command lines, in XScreenSaver's manner for hacks: where to draw, which
 // modules, how long each, sound, and the frame-rate report. Plain values only.
 #pragma once
 
 #include "core/settings/options.h"
-#include "linux/x11_window.h"
+
+// Where a program draws.
+enum class WindowKind {
+    Own,       // a resizable window of the program's own; keys steer the view
+    Root,      // velta2: the root window
+    Given,     // velta2: a window made by someone else (XScreenSaver), by its id
+    Saver,     // velta2-wayland: a surface over everything on every output, ended by input
+    Wallpaper, // velta2-wayland: a surface under everything on every output, no input
+};
 
 // The module options shared with the page (core/settings/options.h), and where to draw.
 struct Options : ModuleOptions {
     WindowKind window = WindowKind::Own;
-    Window windowId = 0;           // for WindowKind::Given
-    const char* display = nullptr; // -display; null for $DISPLAY
+    unsigned long windowId = 0;    // an X window id, for WindowKind::Given
+    const char* display = nullptr; // -display; null for $DISPLAY (or $WAYLAND_DISPLAY)
 };
 
 // Reads argv[1..argc-1]: -root, -window, -window-id ID (decimal or 0x hexadecimal), -display
@@ -24,3 +32,9 @@ bool parse_options(int argc, const char* const* argv, const char* xscreensaverWi
 
 // The usage text, one option per line.
 extern const char* const USAGE;
+
+// velta2-wayland's command line: the module options and -display as above, with -window (an
+// application window), -wallpaper (under everything) or -saver (over everything, the default).
+bool parse_wayland_options(int argc, const char* const* argv, Options* options,
+                           char (&error)[OPTION_ERROR_SIZE]);
+extern const char* const WAYLAND_USAGE;

@@ -1,0 +1,111 @@
+"""A headless sway of a test's own, run as the unprivileged user (sway refuses root), with its
+outputs, its screenshots and the programs a test starts in it; everything ends with it."""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+USER = 65534
+
+
+def as_user():
+    return ["setpriv", f"--reuid={USER}", f"--regid={USER}", "--clear-groups"]
+
+
+class Sway:
+    def __init__(self, sizes=((640, 480),), layer_shell=True):
+        self.dir = tempfile.mkdtemp(prefix="velta2-sway-")
+        os.chmod(self.dir, 0o755)
+        self.runtime = os.path.join(self.dir, "run")
+        self.home = os.path.join(self.dir, "home")
+        for d in (self.runtime, self.home):
+            os.mkdir(d, 0o700)
+            os.chown(d, USER, USER)
+        config = os.path.join(self.dir, "config")
+        with open(config, "w") as f:
+            for i, (w, h) in enumerate(sizes):
+                f.write(f"output HEADLESS-{i + 1} resolution {w}x{h} position {2000 * i} 0\n")
+            f.write("default_border none\n")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
+                        WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                        WLR_RENDERER="pixman", WLR_HEADLESS_OUTPUTS=str(len(sizes)))
+        self.env.pop("DISPLAY", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.log = open(os.path.join(self.dir, "sway.log"), "w")
+        self.proc = subprocess.Popen(as_user() + ["sway", "-c", config], env=self.env,
+                                     stdout=self.log, stderr=subprocess.STDOUT,
+                                     start_new_session=True)
+        self.programs = []
+        for _ in range(200):
+            names = [n for n in os.listdir(self.runtime) if n.startswith("wayland-")
+                     and not n.endswith(".lock")]
+            if names and self.msg("-t", "get_version").returncode == 0:
+                break
+            time.sleep(0.05)
+        else:
+            raise RuntimeError("sway did not start: " + open(self.log.name).read()[-2000:])
+        self.env["WAYLAND_DISPLAY"] = names[0]
+        self.env["XDG_CONFIG_HOME"] = os.path.join(self.home, "config")
+
+    def msg(self, *args):
+        swaysock = [os.path.join(self.runtime, n) for n in os.listdir(self.runtime)
+                    if n.startswith("sway-ipc")]
+        env = dict(self.env, SWAYSOCK=swaysock[0] if swaysock else "")
+        return subprocess.run(as_user() + ["swaymsg", *args], env=env, capture_output=True,
+                              text=True, timeout=10)
+
+    def start(self, argv, **kw):
+        """Starts a program as the compositor's user, its output kept in files of its own."""
+        out = tempfile.TemporaryFile(mode="w+", dir=self.dir)
+        p = subprocess.Popen(as_user() + list(argv), env=dict(self.env, **kw), stdout=out,
+                             stderr=subprocess.STDOUT)
+        p.out = out
+        self.programs.append(p)
+        return p
+
+    def run(self, argv, timeout=10):
+        return subprocess.run(as_user() + list(argv), env=self.env, capture_output=True,
+                              text=True, timeout=timeout)
+
+    def shot(self, output):
+        path = os.path.join(self.home, f"{output}-{time.monotonic_ns()}.png")
+        got = self.run(["grim", "-o", output, path])
+        assert got.returncode == 0, got.stderr
+        from PIL import Image
+        return Image.open(path).convert("RGB")
+
+    def stop(self):
+        for p in self.programs:
+            if p.poll() is None:
+                p.kill()
+                p.wait()
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+            self.proc.wait()
+        self.log.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def output_text(p):
+    p.out.seek(0)
+    return p.out.read()
+
+
+SWAY_GREY = (63, 63, 63)  # sway's own background where no wallpaper program runs
+
+
+def lit(image):
+    """The share of pixels that are neither black nor sway's empty background."""
+    data = image.getdata()
+    return sum(1 for p in data if p != SWAY_GREY and sum(p) > 72) / len(data)
+
+
+def wait_for(condition, seconds=15.0):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if condition():
+            return True
+        time.sleep(0.1)
+    return False

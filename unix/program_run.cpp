@@ -1,0 +1,56 @@
+// The signals, the frame-rate line, the view's values and the saving of the steered views.
+#include "unix/program_run.h"
+
+#include "core/render/render_state.h"
+#include "core/settings/module_params.h"
+#include "core/settings/stored_settings.h"
+#include "core/settings/view_controls.h"
+#include "core/platform.h"
+#include "unix/settings_file.h"
+
+#include <cstdio>
+
+volatile std::sig_atomic_t g_nSignal;
+std::string g_sSavePath;
+StoredChoices g_Held;
+
+static void note_signal(int signal) {
+    g_nSignal = signal;
+}
+
+void catch_signals() {
+    struct sigaction action = {};
+    action.sa_handler = note_signal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void show_params() {
+    char text[500];
+    format_view_params(text, sizeof text);
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+}
+
+uint32_t report_fps(const char* program, uint32_t& since, int& frames) {
+    ++frames;
+    const uint32_t now = g_pfnPacingClock();
+    const uint32_t covered = now - since;
+    if (covered < 1000)
+        return 0;
+    std::printf("%s: %.1f frames per second\n", program, frames * 1000.0 / covered);
+    std::fflush(stdout);
+    since = now;
+    frames = 0;
+    return covered;
+}
+
+bool save_steered_views() {
+    if (g_sSavePath.empty())
+        return true;
+    store_module_params(g_nModule);
+    restore_stored_choices(g_Held); // the file keeps the steered views
+    save_settings();
+    return save_settings_file(g_sSavePath);
+}

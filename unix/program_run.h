@@ -1,0 +1,27 @@
+// What both Linux programs do around their frames: the signals that end a run, the frame-rate
+// line, the view's values on request, and the steered views saved at the end. Main thread only.
+#pragma once
+
+#include "core/settings/options.h"
+
+#include <csignal>
+#include <cstdint>
+#include <string>
+
+extern volatile std::sig_atomic_t g_nSignal; // SIGTERM or SIGINT arrived
+
+// SIGTERM and SIGINT set g_nSignal and interrupt a wait, instead of ending the process.
+void catch_signals();
+// Prints the view's values of the module on screen.
+void show_params();
+// Counts a frame; once a second, one line with the frames drawn in it. Returns the milliseconds
+// the line covers when it printed one, else 0.
+uint32_t report_fps(const char* program, uint32_t& since, int& frames);
+
+// Where the steered views go at the end (empty: this run saves nothing), and what the file held
+// for the choices the command line made instead, which the file keeps.
+extern std::string g_sSavePath;
+extern StoredChoices g_Held;
+// Keeps the view the user steered to, with the file's own choices for what the command line
+// decided; true when saved, or when this run saves nothing.
+bool save_steered_views();

@@ -1,0 +1,147 @@
+// Process entry of velta2-wayland: reads the options and the settings file (those of velta2),
+// covers every output (the saver, the wallpaper) or opens a window, and draws the frame step on
+// each surface when the compositor asks for a frame, until input ends the saver, a signal, the
+// window's close or the compositor's end.
+#include "core/platform.h"
+#include "core/render/frame_step.h"
+#include "core/render/render_state.h"
+#include "core/settings/stored_settings.h"
+#include "core/settings/view_controls.h"
+#include "unix/keys.h"
+#include "unix/options.h"
+#include "unix/program_run.h"
+#include "unix/pulse_voices.h"
+#include "unix/settings_file.h"
+#include "wayland/display.h"
+#include "wayland/frame_replay.h"
+#include "wayland/seat.h"
+
+#include <X11/keysym.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+// Frames stop when no surface has been asked for one for this long (every output off or
+// covered), and the module's showing time stops with them.
+constexpr uint32_t UNSEEN_MS = 500;
+
+static WindowKind g_Kind;
+
+// The input since the last frame: the view keys steer; in the saver any other key, a button or
+// the pointer moved far ends the run, in the window Escape or q does and F toggles full screen.
+static void take_input() {
+    InputEvent event;
+    while (next_input_event(&event)) {
+        if (event.type != InputEvent::Key) {
+            g_bQuit = g_bQuit || g_Kind == WindowKind::Saver;
+            continue;
+        }
+        const KeyMeaning meaning = key_meaning(event.keysym);
+        if (meaning.effect == KeyMeaning::Control)
+            apply_view_control(meaning.control);
+        else if (meaning.effect == KeyMeaning::ShowParams)
+            show_params();
+        else if (g_Kind == WindowKind::Saver || meaning.effect == KeyMeaning::Quit)
+            g_bQuit = true;
+        else if (event.keysym == XK_f || event.keysym == XK_F)
+            toggle_full_screen();
+    }
+}
+
+// Draws the frame of this step on surface: the first surface of a step runs the frame step,
+// which advances the animation once; the others of the same step repeat its drawing calls at
+// their own size. This is the one place a frame is drawn for a surface.
+static bool draw_frame_on(Surface* surface, bool firstOfStep) {
+    if (!use_surface(surface))
+        return false;
+    if (!firstOfStep)
+        return replay_frame();
+    start_frame_recording();
+    frame_step();
+    stop_frame_recording();
+    return true;
+}
+
+// The compositor is gone: nothing more can be shown, so the views are saved as at any other end
+// and the process ends at once, voices and all; a run cut off by its display did not end well.
+[[noreturn]] static void end_without_display() {
+    const bool saved = save_steered_views();
+    std::fprintf(stderr, "velta2-wayland: the Wayland display %s went away%s\n", display_name(),
+                 saved && !g_sSavePath.empty() ? "; the steered views are saved" : "");
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+static void run_frames(bool fps) {
+    uint32_t fpsSince = g_pfnPacingClock(), lastShown = fpsSince;
+    int fpsFrames = 0;
+    while (!g_bQuit && !g_nSignal && !display_closed()) {
+        const std::vector<Surface*> ready = ready_surfaces();
+        const uint32_t now = g_pfnPacingClock();
+        const uint32_t due = pacing_delay(now, g_dwLastFrame);
+        if (!ready.empty() && due == 0) {
+            wake_frames(g_pfnTickCount());
+            bool first = true;
+            for (Surface* surface : ready)
+                if (draw_frame_on(surface, first))
+                    first = false;
+            lastShown = now;
+            if (fps)
+                report_fps("velta2-wayland", fpsSince, fpsFrames);
+        } else if (ready.empty() && now - lastShown > UNSEEN_MS) {
+            sleep_frames(g_pfnTickCount());
+        }
+        // Wait for the compositor: until the next step when a surface is ready, else until it
+        // asks for a frame (a second at most, so the unseen time is noticed).
+        if (!wait_display(!ready.empty() ? int(due) : int(UNSEEN_MS)))
+            end_without_display();
+        take_input();
+    }
+}
+
+int main(int argc, char** argv) {
+    Options options;
+    char error[OPTION_ERROR_SIZE];
+    if (!parse_wayland_options(argc, argv, &options, error)) {
+        std::fprintf(stderr, "velta2-wayland: %s\n%s", error, WAYLAND_USAGE);
+        return 1;
+    }
+    catch_signals();
+    g_Kind = options.window;
+    const std::string path = settings_file_path();
+    if (!path.empty())
+        load_settings_file(path);
+    read_settings();
+    g_Held = apply_module_options(options);
+    start_with_first_module();
+    // The saver and the window take keys, so their runs have views to keep.
+    if (g_Kind != WindowKind::Wallpaper)
+        g_sSavePath = path;
+
+    if (!open_display(options.display, g_Kind))
+        return 1;
+    g_bSaverMode = true; // the modules cycle
+    g_bFullScreen = g_Kind != WindowKind::Own;
+    g_dwCycleStart = g_pfnTickCount();
+    if (g_bSound) {
+        start_voices();
+        g_pfnPlayVoice = play_voice;
+        g_pfnStopVoices = stop_voices;
+        play_voice(0);
+    }
+
+    run_frames(options.fps);
+
+    g_bQuit = true;
+    const bool voicesEnded = quit_voices();
+    close_display();
+    // Steered views that were not saved are lost: that run did not end well.
+    const int code = save_steered_views() ? 0 : 1;
+    if (!voicesEnded) {
+        // A voice held by a hanging sound server still runs: no destructors it may need.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
+}
