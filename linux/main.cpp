@@ -15,11 +15,8 @@
 #include "unix/settings_file.h"
 #include "linux/x11_window.h"
 
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
 // The window's events since the last frame.
@@ -40,28 +37,6 @@ static void take_events(bool ownWindow) {
                 g_bQuit = true;
         }
     }
-}
-
-// The monotonic clock in milliseconds, to the nanosecond: frames between steps show the moment
-// they are drawn.
-static double precise_ms() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-// A sleep the system refuses is taken by the program's own sleep instead, which falls back on
-// the kernel's: never frames at full speed.
-static void sleep_until_ms(double at) {
-    const timespec when = {static_cast<time_t>(at / 1000.0),
-                           static_cast<long>((at - std::floor(at / 1000.0) * 1000.0) * 1e6)};
-    int result;
-    while ((result = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr)) == EINTR &&
-           !g_nSignal) {
-    }
-    const double rest = at - precise_ms();
-    if (result != 0 && result != EINTR && rest > 0.0)
-        g_pfnSleep(static_cast<uint32_t>(std::ceil(rest)));
 }
 
 // Frames at the display's rate (every second refresh above 75 Hz unless everyRefresh), each
