@@ -4,6 +4,7 @@
 #include "core/render/frame_step.h"
 #include "core/render/gl_scene.h"
 #include "core/render/render_state.h"
+#include "core/render/smooth_frames.h"
 #include "core/settings/module_params.h"
 #include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
@@ -34,6 +35,59 @@ static void take_events(bool ownWindow) {
                 show_params();
             else if (meaning.effect == KeyMeaning::Quit)
                 g_bQuit = true;
+        }
+    }
+}
+
+// Frames at the display's rate (every second refresh above 75 Hz unless everyRefresh), each
+// showing the modules between their last two steps. Where the driver lets the swap wait for
+// the display, the swaps pace the frames; elsewhere (Xvfb) the clock does, one frame period
+// after the last frame was due, or from now when it fell a whole period behind.
+static void run_smooth_frames(bool ownWindow, bool fps, bool everyRefresh) {
+    const double measured = display_refresh_rate();
+    const double hz = measured > 0.0 ? measured : 60.0;
+    SmoothPacer pacer;
+    pacer.capped = !everyRefresh;
+    const int every = refreshes_per_frame(hz, pacer.capped);
+    const double period = 1000.0 * every / hz;
+    bool swapsWait = set_swap_interval(every);
+    if (fps) {
+        std::printf("velta2: %.2f Hz display, a frame every %d refresh%s, paced by the %s\n", hz,
+                    every, every == 1 ? "" : "es", swapsWait ? "buffer swap" : "clock");
+        std::fflush(stdout);
+    }
+    uint32_t fpsSince = g_pfnPacingClock();
+    int fpsFrames = 0;
+    long long stepsReported = 0;
+    double due = precise_ms();
+    const double firstFrame = due;
+    long long frames = 0;
+    while (!g_bQuit && !g_nSignal) {
+        take_events(ownWindow);
+        if (g_bQuit)
+            break;
+        if (!swapsWait) {
+            sleep_until_ms(due);
+            const double now = precise_ms();
+            due = now - due >= period ? now + period : due + period;
+        }
+        smooth_frame(pacer, precise_ms());
+        // A driver that takes the swap interval and still swaps at once would have the frames
+        // run at full speed: when two seconds' worth of them came within one, the clock paces
+        // them from then on.
+        if (swapsWait && ++frames == static_cast<long long>(2 * hz / every)) {
+            if (precise_ms() - firstFrame < 1000.0) {
+                swapsWait = false;
+                due = precise_ms();
+            }
+        }
+        const uint32_t covered = fps ? report_fps("velta2", fpsSince, fpsFrames) : 0;
+        if (covered) {
+            // The motion's own speed, whatever the frame rate: 1000 / 31 steps a second.
+            std::printf("velta2: %.1f steps per second\n",
+                        (pacer.stepsEver - stepsReported) * 1000.0 / covered);
+            std::fflush(stdout);
+            stepsReported = pacer.stepsEver;
         }
     }
 }
@@ -91,7 +145,7 @@ int main(int argc, char** argv) {
 
     uint32_t fpsSince = g_pfnPacingClock();
     int fpsFrames = 0;
-    while (!g_bQuit && !g_nSignal) {
+    while (options.stepped && !g_bQuit && !g_nSignal) {
         take_events(ownWindow);
         if (g_bQuit)
             break;
@@ -99,6 +153,8 @@ int main(int argc, char** argv) {
         if (options.fps)
             report_fps("velta2", fpsSince, fpsFrames);
     }
+    if (!options.stepped)
+        run_smooth_frames(ownWindow, options.fps, options.everyRefresh);
 
     g_bQuit = true;
     const bool voicesEnded = quit_voices();

@@ -7,6 +7,7 @@
 
 #include <GL/glx.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <dlfcn.h>
 #include <sys/socket.h>
@@ -208,6 +209,57 @@ void close_gl_window() {
 void gl_window_size(int* width, int* height) {
     *width = g_nWidth;
     *height = g_nHeight;
+}
+
+double display_refresh_rate() {
+    int event, error;
+    if (!XRRQueryExtension(g_pDisplay, &event, &error))
+        return 0.0;
+    XRRScreenResources* screen = XRRGetScreenResourcesCurrent(g_pDisplay, g_Window);
+    if (!screen)
+        return 0.0;
+    double hz = 0.0;
+    for (int c = 0; c < screen->ncrtc && hz == 0.0; ++c) {
+        XRRCrtcInfo* crtc = XRRGetCrtcInfo(g_pDisplay, screen, screen->crtcs[c]);
+        if (!crtc)
+            continue;
+        for (int m = 0; m < screen->nmode && crtc->mode != None; ++m) {
+            const XRRModeInfo& mode = screen->modes[m];
+            if (mode.id == crtc->mode && mode.hTotal && mode.vTotal)
+                hz = static_cast<double>(mode.dotClock) / (mode.hTotal * mode.vTotal);
+        }
+        XRRFreeCrtcInfo(crtc);
+    }
+    XRRFreeScreenResources(screen);
+    return hz;
+}
+
+bool set_swap_interval(int n) {
+    const char* offered = glXQueryExtensionsString(g_pDisplay, DefaultScreen(g_pDisplay));
+    auto has = [offered](const char* name) {
+        for (const char* p = offered; p && (p = std::strstr(p, name)); p += std::strlen(name)) {
+            const char end = p[std::strlen(name)];
+            if ((p == offered || p[-1] == ' ') && (end == ' ' || end == '\0'))
+                return true;
+        }
+        return false;
+    };
+    const auto* name = reinterpret_cast<const GLubyte*>("glXSwapIntervalEXT");
+    if (has("GLX_EXT_swap_control")) {
+        using SwapEXT = void (*)(Display*, GLXDrawable, int);
+        const auto swap = reinterpret_cast<SwapEXT>(glXGetProcAddress(name));
+        if (swap) {
+            swap(g_pDisplay, g_Window, n);
+            return true;
+        }
+    }
+    if (has("GLX_MESA_swap_control")) {
+        using SwapMESA = int (*)(unsigned);
+        const auto swap = reinterpret_cast<SwapMESA>(
+            glXGetProcAddress(reinterpret_cast<const GLubyte*>("glXSwapIntervalMESA")));
+        return swap && swap(static_cast<unsigned>(n)) == 0;
+    }
+    return false;
 }
 
 void present_frame() {

@@ -22,6 +22,13 @@ void close_gl_window();
 // The drawing window's size in pixels.
 void gl_window_size(int* width, int* height);
 
+// The refresh rate of the display the window is on, in Hz, from XRandR: the mode of the first
+// active output on the window's screen. 0 when the server says none.
+double display_refresh_rate();
+// Asks the driver to let each buffer swap wait for the nth refresh (GLX_EXT_swap_control, or
+// GLX_MESA_swap_control); false when it offers neither.
+bool set_swap_interval(int n);
+
 struct WindowEvent {
     enum Type {
         Resized, // the window has a new size: width, height

@@ -13,7 +13,7 @@ imagemagick python3-pil python3-pytest
 pulseaudio pulseaudio-utils sox vorbis-tools dpkg-dev patch
 googletest nsis apitrace faketime
 clang libclang-rt-14-dev libvorbis-dev
-g++ pkg-config libx11-dev libgl-dev libglu1-mesa-dev libpulse-dev libegl-dev libegl-mesa0
+g++ pkg-config libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev libpulse-dev libegl-dev libegl-mesa0
 xscreensaver xscreensaver-gl
 emscripten chromium python3-websocket
 libwayland-dev wayland-protocols libegl-dev libxkbcommon-dev

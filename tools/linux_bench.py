@@ -2,9 +2,10 @@
 """Processor use of the Linux program beside the Windows saver under Wine and three of
 XScreenSaver's own OpenGL hacks, and the Linux program's start to its first frame.
 
-All on one 800 x 600 Xvfb with Mesa's llvmpipe. Per module: `velta2 -root -module N`, then the
-Windows saver with all modules enabled, stepped to module N with Enter (one run, as
-tools/cpu_bench.py does). XScreenSaver's pipes, molecule and glmatrix run with `-root -delay
+All on one 800 x 600 Xvfb with Mesa's llvmpipe. Per module: `velta2 -root -module N -stepped`
+(one frame per 31 ms step, the saver's pacing; tools/web_bench.py measures the frames at the
+display's rate), then the Windows saver with all modules enabled, stepped to module N with
+Enter (one run, as tools/cpu_bench.py does). XScreenSaver's pipes, molecule and glmatrix run with `-root -delay
 31000`, the same 31 ms between frames. Frames of the native programs are counted by
 tools/count_swaps.c, built here and preloaded, which wraps their buffer swaps; those of the
 saver under Wine from Wine's relay trace of SwapBuffers. Processor time counts every thread of
@@ -234,7 +235,7 @@ def main():
             env = dict(desk.env, LD_PRELOAD=counter, XDG_CONFIG_HOME=work)
             native = []
             for k in range(1, 21):
-                program = Counted([VELTA2, "-root", "-module", str(k)], env,
+                program = Counted([VELTA2, "-root", "-module", str(k), "-stepped"], env,
                                   os.path.join(work, f"native-{k}"))
                 time.sleep(WARM_UP)
                 native.append(program.measure(seconds))

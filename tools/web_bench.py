@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Benchmarks of the browser page: the size of dist/web, the time from navigation to the first
-frame, and frames per second with processor time per frame at 800 x 600 for modules 4 and 17,
-in headless Chromium with software WebGL (SwiftShader) side by side with the native velta2 on
-Mesa's llvmpipe (Xvfb), in one run.
+frame, and frames per second with processor use at 800 x 600 for modules 4 and 17, in headless
+Chromium with software WebGL (SwiftShader) side by side with the native velta2 on Mesa's
+llvmpipe (Xvfb), in one run: each with frames at the display's rate (the default) and with one
+frame per 31 ms step (?stepped=1, -stepped), and velta2 also with Mesa skipping the pixels
+(GALLIUM_NOOP=1), roughly what a machine with a graphics card spends.
 
     WEB_BUILD=build-web LINUX_BUILD=build-linux /usr/bin/python3 tools/web_bench.py
 
@@ -72,10 +74,12 @@ def page_first_frames(url, runs=3):
     return statistics.median(times)
 
 
-def page_rate(module):
+def page_rate(module, options=""):
+    """Frames per second, share of one core and processor ms per frame."""
     browser = Browser(800, 600)
     try:
-        browser.navigate("file://" + os.path.join(PAGE_DIR, "index.html") + f"?module={module}")
+        browser.navigate("file://" + os.path.join(PAGE_DIR, "index.html") +
+                         f"?module={module}{options}")
         browser.wait_for("window.velta && velta.frames > 30")
         pids = process_tree(browser.process.pid)
         frames0, cpu0, t0 = browser.evaluate("velta.frames"), cpu_seconds(pids), time.monotonic()
@@ -84,13 +88,14 @@ def page_rate(module):
     finally:
         browser.close()
     frames = frames1 - frames0
-    return frames / (t1 - t0), (cpu1 - cpu0) * 1000 / max(frames, 1)
+    return frames / (t1 - t0), (cpu1 - cpu0) / (t1 - t0), (cpu1 - cpu0) * 1000 / max(frames, 1)
 
 
-def native_rate(module, display):
+def native_rate(module, display, args=(), env_extra=None):
+    """Frames per second, share of one core and processor ms per frame."""
     velta2 = os.path.join(LINUX_BUILD, "linux", "velta2")
-    env = dict(os.environ, DISPLAY=display, XDG_CONFIG_HOME="/nonexistent")
-    proc = subprocess.Popen([velta2, "-root", "-module", str(module), "-fps"], env=env,
+    env = dict(os.environ, DISPLAY=display, XDG_CONFIG_HOME="/nonexistent", **(env_extra or {}))
+    proc = subprocess.Popen([velta2, "-root", "-module", str(module), "-fps", *args], env=env,
                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     try:
         time.sleep(2)  # start-up and the texture
@@ -103,7 +108,12 @@ def native_rate(module, display):
     # "velta2: 32.2 frames per second" once a second; the last SECONDS of them.
     rates = [float(line.split()[1]) for line in out.splitlines() if "frames per second" in line]
     rate = statistics.mean(rates[-int(SECONDS):])
-    return rate, (cpu1 - cpu0) * 1000 / (rate * (t1 - t0))
+    return rate, (cpu1 - cpu0) / (t1 - t0), (cpu1 - cpu0) * 1000 / (rate * (t1 - t0))
+
+
+def cells(figures):
+    fps, share, per_frame = figures
+    return f"{fps:.1f} | {100 * share:.0f} % | {per_frame:.1f}"
 
 
 def main():
@@ -115,13 +125,17 @@ def main():
     print(f"navigation to first frame (median of 3, from disk): {first:.0f} ms")
     xvfb, display = start_xvfb(800, 600)
     try:
-        print(f"{'module':>6} | {'page fps':>8} {'page ms CPU/frame':>17} | "
-              f"{'velta2 fps':>10} {'velta2 ms CPU/frame':>19}")
+        print("| module | pacing | page fps | page CPU | page ms/frame | velta2 fps | velta2 CPU "
+              "| velta2 ms/frame | velta2 no-pixels fps | CPU | ms/frame |")
+        print("|---|---|---|---|---|---|---|---|---|---|---|")
+        noop = {"GALLIUM_NOOP": "1"}
         for module in (4, 17):
-            page_fps, page_cpu = page_rate(module)
-            native_fps, native_cpu = native_rate(module, display)
-            print(f"{module:>6} | {page_fps:8.1f} {page_cpu:17.1f} | {native_fps:10.1f} "
-                  f"{native_cpu:19.1f}")
+            for pacing, option, args in (("display rate", "", ()),
+                                         ("stepped", "&stepped=1", ("-stepped",))):
+                page = page_rate(module, option)
+                native = native_rate(module, display, args)
+                bare = native_rate(module, display, args, noop)
+                print(f"| {module} | {pacing} | {cells(page)} | {cells(native)} | {cells(bare)} |")
     finally:
         xvfb.terminate()
         xvfb.wait()

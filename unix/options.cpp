@@ -7,7 +7,7 @@
 const char* const USAGE =
     "usage: velta2 [-root | -window | -window-id ID] [-display NAME]\n"
     "              [-module N | -modules LIST] [-no-NAME ...] [-cycle SECONDS]\n"
-    "              [-sound | -no-sound] [-fps]\n"
+    "              [-sound | -no-sound] [-fps] [-stepped | -every-refresh]\n"
     "  -root            draw on the root window\n"
     "  -window          draw in a window of its own (the default)\n"
     "  -window-id ID    draw into the window ID (decimal or 0x hexadecimal)\n"
@@ -17,12 +17,14 @@ const char* const USAGE =
     "                   -no-dorje-drak; any number of them, also with -module or -modules\n"
     "  -cycle SECONDS   seconds each module is shown (1 to 9999, default 15)\n"
     "  -sound           play the tune; -no-sound keeps quiet (the default)\n"
-    "  -fps             print the frames drawn each second\n";
+    "  -fps             print the frames drawn each second\n"
+    "  -stepped         one frame per 31 ms step, not frames at the display's rate\n"
+    "  -every-refresh   a frame at every refresh, also above 75 Hz\n";
 
 const char* const WAYLAND_USAGE =
     "usage: velta2-wayland [-saver | -wallpaper | -window] [-display NAME]\n"
     "              [-module N | -modules LIST] [-no-NAME ...] [-cycle SECONDS]\n"
-    "              [-sound | -no-sound] [-fps]\n"
+    "              [-sound | -no-sound] [-fps] [-stepped | -every-refresh]\n"
     "  -saver           cover every output until a key, a button or the pointer moves (default)\n"
     "  -wallpaper       draw under everything on every output until a signal\n"
     "  -window          draw in a window of its own; F toggles full screen\n"
@@ -33,7 +35,9 @@ const char* const WAYLAND_USAGE =
     "                   -no-dorje-drak; any number of them, also with -module or -modules\n"
     "  -cycle SECONDS   seconds each module is shown (1 to 9999, default 15)\n"
     "  -sound           play the tune; -no-sound keeps quiet (the default)\n"
-    "  -fps             print the frames drawn each second\n";
+    "  -fps             print the frames drawn each second\n"
+    "  -stepped         one frame per 31 ms step, not a frame at each refresh of the output\n"
+    "  -every-refresh   a frame at every refresh, also above 75 Hz\n";
 
 // The places each program knows by name; the rest of a command line is the same for both.
 static bool read_place(bool wayland, const char* name, Options& o) {

@@ -22,11 +22,11 @@ struct Options : ModuleOptions {
 
 // Reads argv[1..argc-1]: -root, -window, -window-id ID (decimal or 0x hexadecimal), -display
 // NAME, -module N, -modules LIST ("1,3,5-7"), -no-NAME (module NAME left out, "-no-dorje-drak"),
-// -cycle SECONDS, -sound, -no-sound, -fps; a double dash works as well as a single one. Without
-// -module or -modules all twenty are enabled, less those left out (all left out: a black screen).
-// xscreensaverWindow is $XSCREENSAVER_WINDOW (or null): XScreenSaver's window, drawn into unless
-// -window or -window-id says otherwise. On a bad option or value, false with a one-line
-// message naming it in error.
+// -cycle SECONDS, -sound, -no-sound, -fps, -stepped, -every-refresh; a double dash works as well as
+// a single one. Without -module or -modules all twenty are enabled, less those left out (all left
+// out: a black screen). xscreensaverWindow is $XSCREENSAVER_WINDOW (or null): XScreenSaver's
+// window, drawn into unless -window or -window-id says otherwise. On a bad option or value, false
+// with a one-line message naming it in error.
 bool parse_options(int argc, const char* const* argv, const char* xscreensaverWindow,
                    Options* options, char (&error)[OPTION_ERROR_SIZE]);
 

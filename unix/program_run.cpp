@@ -8,7 +8,10 @@
 #include "core/platform.h"
 #include "unix/settings_file.h"
 
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <ctime>
 
 volatile std::sig_atomic_t g_nSignal;
 std::string g_sSavePath;
@@ -33,15 +36,17 @@ void show_params() {
     std::fflush(stdout);
 }
 
-void report_fps(const char* program, uint32_t& since, int& frames) {
+uint32_t report_fps(const char* program, uint32_t& since, int& frames) {
     ++frames;
     const uint32_t now = g_pfnPacingClock();
-    if (now - since < 1000)
-        return;
-    std::printf("%s: %.1f frames per second\n", program, frames * 1000.0 / (now - since));
+    const uint32_t covered = now - since;
+    if (covered < 1000)
+        return 0;
+    std::printf("%s: %.1f frames per second\n", program, frames * 1000.0 / covered);
     std::fflush(stdout);
     since = now;
     frames = 0;
+    return covered;
 }
 
 bool save_steered_views() {
@@ -51,4 +56,22 @@ bool save_steered_views() {
     restore_stored_choices(g_Held); // the file keeps the steered views
     save_settings();
     return save_settings_file(g_sSavePath);
+}
+
+double precise_ms() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+void sleep_until_ms(double at) {
+    const timespec when = {static_cast<time_t>(at / 1000.0),
+                           static_cast<long>((at - std::floor(at / 1000.0) * 1000.0) * 1e6)};
+    int result;
+    while ((result = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr)) == EINTR &&
+           !g_nSignal) {
+    }
+    const double rest = at - precise_ms();
+    if (result != 0 && result != EINTR && rest > 0.0)
+        g_pfnSleep(static_cast<uint32_t>(std::ceil(rest)));
 }

@@ -14,8 +14,16 @@ extern volatile std::sig_atomic_t g_nSignal; // SIGTERM or SIGINT arrived
 void catch_signals();
 // Prints the view's values of the module on screen.
 void show_params();
-// Counts a frame; once a second, one line with the frames drawn in it.
-void report_fps(const char* program, uint32_t& since, int& frames);
+// Counts a frame; once a second, one line with the frames drawn in it. Returns the milliseconds
+// the line covers when it printed one, else 0.
+uint32_t report_fps(const char* program, uint32_t& since, int& frames);
+
+// The monotonic clock in milliseconds, to the nanosecond: frames drawn between steps show the
+// moment they are drawn.
+double precise_ms();
+// Sleeps until precise_ms() reaches at, or a signal comes. A sleep the system refuses is taken
+// by g_pfnSleep instead, which falls back on the kernel's: never frames at full speed.
+void sleep_until_ms(double at);
 
 // Where the steered views go at the end (empty: this run saves nothing), and what the file held
 // for the choices the command line made instead, which the file keeps.

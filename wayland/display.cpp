@@ -451,6 +451,12 @@ static void frame_done(void* data, wl_callback* callback, uint32_t) {
 
 static const wl_callback_listener FRAME_DONE = {frame_done};
 
+void skip_refresh(Surface* s) {
+    s->frame = wl_surface_frame(s->surface);
+    wl_callback_add_listener(s->frame, &FRAME_DONE, s);
+    wl_surface_commit(s->surface);
+}
+
 // The next frame of this surface is drawn when the compositor asks for it, so a surface it does
 // not show (output off, covered) costs nothing. The interval 0 keeps EGL from waiting for that
 // request itself inside the swap.

@@ -28,6 +28,9 @@ bool display_closed();
 // The surfaces the compositor has sized and is ready to show a new frame on (its frame callback
 // for the last one came).
 std::vector<Surface*> ready_surfaces();
+// Asks the compositor to say when surface is ready for the next refresh, with no new frame on it:
+// a refresh passed by under the cap of frames a second.
+void skip_refresh(Surface* surface);
 // Makes the shared context current on surface with the viewport and projection of its size in
 // pixels; present_frame (core/platform.h) then shows what is drawn on it.
 bool use_surface(Surface* surface);

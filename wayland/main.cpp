@@ -5,6 +5,7 @@
 #include "core/platform.h"
 #include "core/render/frame_step.h"
 #include "core/render/render_state.h"
+#include "core/render/smooth_frames.h"
 #include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
 #include "unix/keys.h"
@@ -49,16 +50,23 @@ static void take_input() {
     }
 }
 
+static bool g_bStepped;     // one frame per 31 ms step, else frames at the outputs' refreshes
+static SmoothPacer g_Pacer; // the steps and the refreshes of the frames between them
+
 // Draws the frame of this step on surface: the first surface of a step runs the frame step,
-// which advances the animation once; the others of the same step repeat its drawing calls at
-// their own size. This is the one place a frame is drawn for a surface.
+// which advances the animation once (or, between steps, takes the steps due and draws the
+// moment between them); the others of the same step repeat its drawing calls at their own
+// size. This is the one place a frame is drawn for a surface.
 static bool draw_frame_on(Surface* surface, bool firstOfStep) {
     if (!use_surface(surface))
         return false;
     if (!firstOfStep)
         return replay_frame();
     start_frame_recording();
-    frame_step();
+    if (g_bStepped)
+        frame_step();
+    else
+        smooth_frame(g_Pacer, precise_ms());
     stop_frame_recording();
     return true;
 }
@@ -79,16 +87,25 @@ static void run_frames(bool fps) {
     while (!g_bQuit && !g_nSignal && !display_closed()) {
         const std::vector<Surface*> ready = ready_surfaces();
         const uint32_t now = g_pfnPacingClock();
-        const uint32_t due = pacing_delay(now, g_dwLastFrame);
+        uint32_t due = g_bStepped ? pacing_delay(now, g_dwLastFrame) : 0;
         if (!ready.empty() && due == 0) {
             wake_frames(g_pfnTickCount());
-            bool first = true;
-            for (Surface* surface : ready)
-                if (draw_frame_on(surface, first))
-                    first = false;
             lastShown = now;
-            if (fps)
-                report_fps("velta2-wayland", fpsSince, fpsFrames);
+            // Between steps, a frame at each refresh the compositor offers, under the cap.
+            if (!g_bStepped && !refresh_gets_frame(g_Pacer, precise_ms())) {
+                for (Surface* surface : ready)
+                    skip_refresh(surface);
+            } else {
+                bool first = true;
+                for (Surface* surface : ready)
+                    if (draw_frame_on(surface, first))
+                        first = false;
+                // No surface could be drawn on: wait a refresh rather than try again at once.
+                if (first && !g_bStepped)
+                    due = 16;
+                if (fps)
+                    report_fps("velta2-wayland", fpsSince, fpsFrames);
+            }
         } else if (ready.empty() && now - lastShown > UNSEEN_MS) {
             sleep_frames(g_pfnTickCount());
         }
@@ -131,6 +148,8 @@ int main(int argc, char** argv) {
         play_voice(0);
     }
 
+    g_bStepped = options.stepped;
+    g_Pacer.capped = !options.everyRefresh;
     run_frames(options.fps);
 
     g_bQuit = true;

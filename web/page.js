@@ -1,5 +1,6 @@
 // The page around the core: the canvas filling the window at the device's pixel ratio, a frame
-// each time 31 ms have passed, the keys, full screen, the hidden cursor, the frame-rate corner,
+// at each animation frame (every second one above 75 Hz) showing the modules between their 31 ms
+// steps, or with ?stepped=1 a frame each time 31 ms have passed, the keys, full screen, the hidden cursor, the frame-rate corner,
 // the settings in localStorage, the voices through Web Audio, and a lost WebGL context.
 // Appended to the compiled program's script, so it shares its scope (HEAP16, UTF8ToString).
 (function () {
@@ -124,10 +125,12 @@
     return true;
   }
 
-  // What tests and benchmarks read: frames drawn, when the first was, the module and its view.
+  // What tests and benchmarks read: frames drawn, when the first was, the last frames' own times
+  // and the moments they showed (ms), the module and its view.
   const status = {
     frames: 0,
     firstFrameAt: null,
+    times: [],
     module: function () { return Module._web_module(); },
     view: function (i) { return Module._web_view_value(i); },
   };
@@ -141,22 +144,12 @@
     Module._web_pause(paused ? 1 : 0);
   }
 
-  // A frame whenever 31 ms have passed since the last one was due, at most one per animation
-  // frame, so a tab that comes back after a while goes on at once without a burst.
-  let due = null, fpsFrames = 0, fpsSince = 0, showFps = false;
-  function animate(now) {
-    requestAnimationFrame(animate);
-    if (paused) {
-      due = null;
-      return;
-    }
-    if (due === null || now - due >= STEP_MS) due = now;
-    else if (now < due) return;
-    due += STEP_MS;
-    if (fitCanvas()) Module._web_resize(width, height);
-    Module._web_step();
+  const TIMES_KEPT = 600;
+  function noteFrame(now, shown) {
     status.frames++;
     if (status.firstFrameAt === null) status.firstFrameAt = performance.now();
+    status.times.push([now, shown]);
+    if (status.times.length > TIMES_KEPT) status.times.shift();
     if (showFps) {
       fpsFrames++;
       if (now - fpsSince >= 1000) {
@@ -165,6 +158,30 @@
         fpsSince = now;
       }
     }
+  }
+
+  // Stepped: a frame whenever 31 ms have passed since the last one was due, at most one per
+  // animation frame, so a tab that comes back after a while goes on at once without a burst.
+  // Otherwise the core takes the steps due and draws the moment of the animation frame.
+  let due = null, fpsFrames = 0, fpsSince = 0, showFps = false, stepped = false;
+  function animate(now) {
+    requestAnimationFrame(animate);
+    if (paused) {
+      due = null;
+      return;
+    }
+    if (stepped) {
+      if (due === null || now - due >= STEP_MS) due = now;
+      else if (now < due) return;
+      const shown = due;
+      due += STEP_MS;
+      if (fitCanvas()) Module._web_resize(width, height);
+      Module._web_step();
+      noteFrame(now, shown);
+      return;
+    }
+    if (fitCanvas()) Module._web_resize(width, height);
+    if (Module._web_frame(now)) noteFrame(now, Module._web_scene_time());
   }
 
   function toggleFullScreen() {
@@ -190,6 +207,7 @@
     }
     started = true;
     showFps = (result & 2) !== 0;
+    stepped = (result & 4) !== 0;
     fpsCorner.hidden = !showFps;
     updatePause();
     requestAnimationFrame(animate);

@@ -5,6 +5,7 @@
 #include "core/render/frame_step.h"
 #include "core/render/gl_scene.h"
 #include "core/render/render_state.h"
+#include "core/render/smooth_frames.h"
 #include "core/scenes/random_generator.h"
 #include "core/settings/module_params.h"
 #include "core/settings/options.h"
@@ -25,6 +26,7 @@ StoredChoices g_Held; // what the store holds for the choices the URL makes
 int g_nWidth = 1, g_nHeight = 1;
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE g_hContext;
 int g_nTuneSamples, g_nTuneChannels, g_nTuneRate;
+SmoothPacer g_Pacer; // frames between steps, unless the URL asks for stepped ones
 
 EM_JS(void, js_option_problem, (const char* text),
       { Module.veltaShowLine(UTF8ToString(text), "warn"); });
@@ -79,12 +81,24 @@ EMSCRIPTEN_KEEPALIVE int web_start(const char* query, int width, int height) {
         g_pfnPlayVoice = play_voice;
         g_pfnStopVoices = stop_voices;
     }
-    return options.fps ? 3 : 1;
+    g_Pacer.capped = !options.everyRefresh;
+    return 1 | (options.fps ? 2 : 0) | (options.stepped ? 4 : 0);
 }
 
-// One frame of the core.
+// One frame of the core, paced by page.js to one per 31 ms step.
 EMSCRIPTEN_KEEPALIVE void web_step() {
     frame_step();
+}
+
+// An animation frame at time now (ms): 1 when it got a frame, drawn at now between the last two
+// steps; 0 when the cap of frames a second passes it by.
+EMSCRIPTEN_KEEPALIVE int web_frame(double now) {
+    return frame_at_refresh(g_Pacer, now) ? 1 : 0;
+}
+
+// The moment the last frame showed, in ms on the steps' own time line.
+EMSCRIPTEN_KEEPALIVE double web_scene_time() {
+    return g_Pacer.sceneTime;
 }
 
 EMSCRIPTEN_KEEPALIVE void web_resize(int width, int height) {
@@ -112,6 +126,7 @@ EMSCRIPTEN_KEEPALIVE void web_pause(int paused) {
         save_views();
     } else {
         wake_frames(g_pfnTickCount());
+        restart_steps(g_Pacer);
     }
 }
 

@@ -66,7 +66,8 @@ bool parse_url_options(const char* query, ModuleOptions* options,
         // The switches take 0 or 1 here, where the command line has -sound and -no-sound.
         std::string name = "-" + key;
         bool on = true;
-        const bool isSwitch = key == "sound" || key == "fps" || key.compare(0, 3, "no-") == 0;
+        const bool isSwitch = key == "sound" || key == "fps" || key == "stepped" ||
+                              key == "every-refresh" || key.compare(0, 3, "no-") == 0;
         if (isSwitch && !read_switch(value, &on)) {
             std::snprintf(error, sizeof error, "bad value for %s: %s", key.c_str(), value.c_str());
             return false;
@@ -75,7 +76,7 @@ bool parse_url_options(const char* query, ModuleOptions* options,
             std::snprintf(error, sizeof error, "unknown option %s", key.c_str());
             return false;
         }
-        // fps=0 and no-NAME=0 count as not given, once the name is known to be an option.
+        // fps=0, stepped=0 and the like count as not given, once the name is known to be an option.
         ModuleOptionReader unused;
         ModuleOptionReader& target = isSwitch && !on && key != "sound" ? unused : reader;
         if (key == "sound" && !on)

@@ -1,6 +1,7 @@
 // The page's options, read from its URL's query with the names and meanings of the Linux
-// program's options: ?module=N, ?modules=1,3,5-7, ?no-NAME, ?cycle=S, ?sound=1, ?fps=1.
-// Plain values only.
+// program's options: ?module=N, ?modules=1,3,5-7, ?no-NAME, ?cycle=S, ?sound=1, ?fps=1, and the
+// page's pacing: ?stepped=1 (a frame per 31 ms step), ?every-refresh=1 (no cap of 75 frames a
+// second). Plain values only.
 #pragma once
 
 #include "core/settings/options.h"

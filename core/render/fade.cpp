@@ -7,7 +7,18 @@
 
 #include <cmath>
 
+float g_fBrightness = 1.0f;
+static float g_fColourBrightness = 1.0f; // of the current colour, whoever set it
+
 static void set_brightness(float b) {
+    g_fBrightness = g_fColourBrightness = b;
+    g_Draw.color(b, b, b, 1.0f);
+}
+
+void show_brightness(float b) {
+    if (b == g_fColourBrightness)
+        return;
+    g_fColourBrightness = b;
     g_Draw.color(b, b, b, 1.0f);
 }
 

@@ -13,3 +13,9 @@ float fade_out_step();
 // One step brighter; returns the new brightness, exactly 1 on the 60th step from rest (when
 // the angle also returns to 0).
 float fade_in_step();
+
+// The brightness the last fade step or reset set: 1 at rest.
+extern float g_fBrightness;
+// Makes b the brightness of the current colour, with no call when it is that already. Frames
+// drawn between two fade steps show a brightness between theirs.
+void show_brightness(float b);

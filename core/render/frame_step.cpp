@@ -89,6 +89,14 @@ static void keep_voices() {
         g_pfnPlayVoice(player);
 }
 
+void take_step() {
+    keep_voices();
+    if (!g_bSaverMode && g_pfnShowModule)
+        g_pfnShowModule(g_nModule);
+    advance_cycle(g_pfnTickCount());
+    step_module(g_nModule);
+}
+
 void frame_step() {
     keep_voices();
     if (!g_bSaverMode && g_pfnShowModule)

@@ -12,6 +12,11 @@ constexpr int VOICE_COUNT = 3;
 
 void frame_step();
 
+// Everything of a frame step but the pacing and the drawing: the voices, the module cycle with
+// its fades, and one step of the module on screen (step_module), for programs that draw frames
+// between steps.
+void take_step();
+
 // The display went off at tick now: frames stop until wake_frames.
 void sleep_frames(uint32_t now);
 // The display came back at tick now. The module's showing time and the voice rhythm go on from

@@ -49,11 +49,10 @@ static void init_sera(ElementState* elements) {
     }
 }
 
-static void draw_sera(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_sera(const SceneState& s) {
+    const float p = s.phase;
     for (int b = 0; b < DRIFT_ELEMENTS; ++b) {
-        ElementState& e = elements[b];
-        bounce_in_box(e);
+        const ElementState& e = s.elements[b];
         g_Draw.push_matrix();
         g_Draw.translate(e.x, e.y, e.z);
         rotate_x(-90.0f);
@@ -61,15 +60,25 @@ static void draw_sera(ElementState* elements) {
         rotate_z(e.phase - p);
         g_Draw.cylinder(2.0, 2.0, 6.0, SHAPE_DETAIL, SHAPE_DETAIL);
         g_Draw.pop_matrix();
+    }
+}
+
+// A bounce turns the velocity only, never the position, so it changes nothing drawn and the
+// drift is blended throughout. The bounces draw from the generator in the order of the
+// elements, each before its own move.
+static void advance_sera(ElementState* elements) {
+    for (int b = 0; b < DRIFT_ELEMENTS; ++b) {
+        ElementState& e = elements[b];
+        bounce_in_box(e);
         e.x += e.vx * 0.15f * g_fSpeed;
         e.y += e.vy * 0.15f * g_fSpeed;
         e.z += e.vz * 0.15f * g_fSpeed;
     }
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule SERA_SCENE = {9,    RotationOrder::ZYX, 0,         0,     0,
-                                       true, init_sera,          draw_sera, 0.65f, nullptr};
+// Sera's phase grows at 0.65 times the speed.
+const SceneModule SERA_SCENE = {
+    9, RotationOrder::ZYX, init_sera, draw_sera, advance_sera, nullptr, 0.65f};
 
 int DrawSera() {
     return draw_scene_frame(SERA_SCENE);

@@ -17,4 +17,6 @@ float drift_widening(float z);
 // random draw each.
 void bounce_in_box(ElementState& e);
 
+extern const SceneModule SERA_SCENE;
+
 int DrawSera();

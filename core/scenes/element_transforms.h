@@ -26,10 +26,10 @@ inline float cos_single(float radians) {
 
 // Undoes the view rotations of the common frame (z, then y, then x), so that whatever the
 // user turns the scene to, the element keeps showing the same side to the viewer.
-inline void face_viewer() {
-    rotate_z(-g_fZrot);
-    rotate_y(-g_fYrot);
-    rotate_x(-g_fXrot);
+inline void face_viewer(const SceneState& s) {
+    rotate_z(-s.zrot);
+    rotate_y(-s.yrot);
+    rotate_x(-s.xrot);
 }
 
 inline void scale_uniform(float k) {

@@ -32,8 +32,9 @@ static void init_dorje_drak(ElementState* elements) {
                             static_cast<float>(3 * e) * 360.0f / 24.0f;
 }
 
-static void draw_dorje_drak(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_dorje_drak(const SceneState& s) {
+    const ElementState* elements = s.elements;
+    const float p = s.phase;
     const float back = -p;
     const float tumble[3] = {back * 0.45f, p * 0.78f, back * 0.72f};
     for (int e = 0; e < TUMBLING_ELEMENTS; ++e) {
@@ -46,7 +47,7 @@ static void draw_dorje_drak(ElementState* elements) {
         g_Draw.translate(ring.radius, 0.0f, 0.0f);
         rotate_z(-a);
         g_Draw.rotate(-t, ring.axisX, ring.axisY, ring.axisZ);
-        face_viewer();
+        face_viewer(s);
         rotate_y(element_spin(3.0f, p, e));
         scale_uniform(ring.size);
         rotate_x(-90.0f);
@@ -78,8 +79,9 @@ static void turn_with_cylinder(float p) {
     rotate_y(-p / 3.0f);
 }
 
-static void draw_surmang(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_surmang(const SceneState& s) {
+    const ElementState* elements = s.elements;
+    const float p = s.phase;
     for (int e = 0; e < SURFACE_ELEMENTS; ++e) {
         g_Draw.push_matrix();
         turn_with_cylinder(p);
@@ -99,11 +101,9 @@ static void draw_surmang(ElementState* elements) {
     g_Draw.pop_matrix();
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule DORJE_DRAK_SCENE = {
-    13, RotationOrder::XYZ, 0, 0, 0, true, init_dorje_drak, draw_dorje_drak, 1.0f, nullptr};
-static const SceneModule SURMANG_SCENE = {17,           RotationOrder::XYZ, 0,    0,      0, true,
-                                          init_surmang, draw_surmang,       1.0f, nullptr};
+// The elements stay at their places: only the phase moves them, and it is blended.
+const SceneModule DORJE_DRAK_SCENE = {13, RotationOrder::XYZ, init_dorje_drak, draw_dorje_drak};
+const SceneModule SURMANG_SCENE = {17, RotationOrder::XYZ, init_surmang, draw_surmang};
 
 int DrawDorjeDrak() {
     return draw_scene_frame(DORJE_DRAK_SCENE);

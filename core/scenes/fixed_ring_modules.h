@@ -5,5 +5,7 @@
 
 #include "core/scenes/scene_frame.h"
 
+extern const SceneModule DORJE_DRAK_SCENE, SURMANG_SCENE;
+
 int DrawDorjeDrak();
 int DrawSurmang();

@@ -56,18 +56,22 @@ static void init_gelug(ElementState*) {
     g_Flip.group = 0;
 }
 
-static void draw_gelug(ElementState*) {
-    // The flip control touches no matrix, so running it here, after the view transform, is
-    // the same as running it just before.
+// The flip control runs before the frame's state is taken: the frame shows the flip as it
+// stands after this step's advance.
+static void begin_gelug() {
     advance_flip(g_Flip, g_fSpeed);
-    const float p = g_fPhase;
+}
+
+static void draw_gelug(const SceneState& s) {
+    const FlipControl& flip = s.flip;
+    const float p = s.phase;
     for (int e = 0; e < FLIP_RING_ELEMENTS; ++e) {
         g_Draw.push_matrix();
         rotate_y(static_cast<float>(360 * e) / 12.0f - 0.25f * p);
-        if (is_flipping(g_Flip, e)) {
+        if (is_flipping(flip, e)) {
             // Over the top of the ring: through the point 8 above its centre at 90 degrees to
             // the place opposite, turning half round about the vertical on the way.
-            const float a = g_Flip.angle;
+            const float a = flip.angle;
             rotate_z(a);
             g_Draw.translate(8.0f, 0.0f, 0.0f);
             rotate_z(-a);
@@ -83,9 +87,25 @@ static void draw_gelug(ElementState*) {
     }
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule GELUG_SCENE = {20,   RotationOrder::XYZ, 0,          0,    0,
-                                        true, init_gelug,         draw_gelug, 1.0f, nullptr};
+// A flip that goes on, or has just begun from rest at angle 0, is blended; one that ended lands
+// its group on the far side at once, where the after state has it.
+static void blend_gelug(const SceneState& before, const SceneState& after, float f,
+                        SceneState& out) {
+    if (!after.flip.turning)
+        return;
+    if (!before.flip.turning)
+        out.flip.angle = blend_value(0.0f, after.flip.angle, f);
+    else if (before.flip.group == after.flip.group && before.flip.angle <= after.flip.angle)
+        out.flip.angle = blend_value(before.flip.angle, after.flip.angle, f);
+}
+
+static SceneModule gelug_scene() {
+    SceneModule m = {20, RotationOrder::XYZ, init_gelug, draw_gelug};
+    m.begin_step = begin_gelug;
+    m.blend = blend_gelug;
+    return m;
+}
+const SceneModule GELUG_SCENE = gelug_scene();
 
 int DrawGelug() {
     return draw_scene_frame(GELUG_SCENE);

@@ -27,34 +27,35 @@ void advance_bob(float speed) {
 }
 
 // Cell (i, j) of the grid, already moved to its place, with its wheel angle minus the phase.
-using PlaceCell = void (*)(float spin);
+using PlaceCell = void (*)(const SceneState& s, float spin);
 
 // Cells row by row. A cell takes its starting angle from record i + j * (i + 1), so cells of
 // different rows share some records.
-static void draw_grid(const ElementState* elements, float rowShift, PlaceCell shape) {
-    const float p = g_fPhase;
+static void draw_grid(const SceneState& s, float rowShift, PlaceCell shape) {
+    const ElementState* elements = s.elements;
+    const float p = s.phase;
     for (int i = 0; i < GRID_ROWS; ++i) {
         for (int j = 0; j < GRID_COLUMNS; ++j) {
             const float a = elements[i + j * (i + 1)].phase;
             g_Draw.push_matrix();
-            g_Draw.translate(0.0f, 0.0f, (i + j) % 2 == 0 ? g_fBob : -g_fBob);
+            g_Draw.translate(0.0f, 0.0f, (i + j) % 2 == 0 ? s.bob : -s.bob);
             g_Draw.translate((static_cast<float>(j) - 3.5f) * COLUMN_PITCH,
                              static_cast<float>(i - 1) * ROW_PITCH - rowShift, 0.0f);
-            shape(a - p);
+            shape(s, a - p);
             g_Draw.pop_matrix();
         }
     }
 }
 
 // ---- Tsurphu: upright cylinders, the grid shifted down by 3 ----
-static void tsurphu_cell(float spin) {
+static void tsurphu_cell(const SceneState&, float spin) {
     rotate_x(-90.0f);
     rotate_z(spin);
     g_Draw.cylinder(2.0, 2.0, 6.0, SHAPE_DETAIL, SHAPE_DETAIL);
 }
 
-static void draw_tsurphu(ElementState* e) {
-    draw_grid(e, 3.0f, tsurphu_cell);
+static void draw_tsurphu(const SceneState& s) {
+    draw_grid(s, 3.0f, tsurphu_cell);
 }
 
 static void end_tsurphu() {
@@ -62,16 +63,16 @@ static void end_tsurphu() {
 }
 
 // ---- Samdrup: spheres, and a view that keeps turning by itself ----
-static void samdrup_cell(float spin) {
+static void samdrup_cell(const SceneState& s, float spin) {
     // Undoes the view's tilt about x, so each sphere keeps its own orientation while the grid
     // tilts.
-    rotate_x(-g_fXrot - 90.0f);
+    rotate_x(-s.xrot - 90.0f);
     rotate_z(spin);
     g_Draw.sphere(2.0, SHAPE_DETAIL, SHAPE_DETAIL);
 }
 
-static void draw_samdrup(ElementState* e) {
-    draw_grid(e, 0.0f, samdrup_cell);
+static void draw_samdrup(const SceneState& s) {
+    draw_grid(s, 0.0f, samdrup_cell);
 }
 
 static void end_samdrup() {
@@ -80,11 +81,20 @@ static void end_samdrup() {
     advance_bob(g_fSpeed);
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule TSURPHU_SCENE = {
-    4, RotationOrder::XYZ, 0, 0, 0, true, init_track_layout, draw_tsurphu, 1.0f, end_tsurphu};
-static const SceneModule SAMDRUP_SCENE = {
-    7, RotationOrder::ZYX, 7, -12, 1, true, init_track_layout, draw_samdrup, 1.0f, end_samdrup};
+// The cells stay in place: the ripple, the spin and Samdrup's view turn are all blended.
+const SceneModule TSURPHU_SCENE = {
+    4,    RotationOrder::XYZ, init_track_layout, draw_tsurphu, nullptr, nullptr, 1.0f,
+    true, end_tsurphu};
+// Samdrup's view sits (7, -12, 1) beyond the user's, and turns by itself after each step.
+static SceneModule samdrup_scene() {
+    SceneModule m = {7, RotationOrder::ZYX, init_track_layout, draw_samdrup};
+    m.end_frame = end_samdrup;
+    m.viewOffsetX = 7.0f;
+    m.viewOffsetY = -12.0f;
+    m.viewOffsetDepth = 1.0f;
+    return m;
+}
+const SceneModule SAMDRUP_SCENE = samdrup_scene();
 
 int DrawTsurphu() {
     return draw_scene_frame(TSURPHU_SCENE);

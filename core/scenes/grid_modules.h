@@ -10,5 +10,7 @@ constexpr float BOB_LIMIT = 5.0f;
 // speed * 0.02 in its direction and turns at +-5, where it is held.
 void advance_bob(float speed);
 
+extern const SceneModule TSURPHU_SCENE, SAMDRUP_SCENE;
+
 int DrawTsurphu();
 int DrawSamdrup();

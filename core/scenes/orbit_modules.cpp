@@ -92,8 +92,9 @@ static void init_orbit(ElementState* elements, int count) {
         elements[e].param = static_cast<float>(e) * FULL_TURN / static_cast<float>(count);
 }
 
-static void draw_orbit(ElementState* elements, const OrbitMember& m) {
-    const float p = g_fPhase;
+static void draw_orbit(const SceneState& s, const OrbitMember& m) {
+    const ElementState* elements = s.elements;
+    const float p = s.phase;
     for (int e = 0; e < m.count; ++e) {
         const CurvePoint at = m.curve(elements[e].param);
         g_Draw.push_matrix();
@@ -102,7 +103,7 @@ static void draw_orbit(ElementState* elements, const OrbitMember& m) {
         g_Draw.translate(at.x, at.y, at.z);
         if (m.tilt != 0.0f)
             rotate_z(-m.tilt);
-        face_viewer();
+        face_viewer(s);
         rotate_y(static_cast<float>(140 * e) - 1.5f * p);
         scale_uniform(m.size(at));
         rotate_x(-90.0f);
@@ -111,7 +112,6 @@ static void draw_orbit(ElementState* elements, const OrbitMember& m) {
         else
             draw_element_sphere();
         g_Draw.pop_matrix();
-        elements[e].param = advance_curve_parameter(elements[e].param, g_fSpeed);
     }
     if (m.centralScale == 0.0f)
         return;
@@ -126,6 +126,16 @@ static void draw_orbit(ElementState* elements, const OrbitMember& m) {
     g_Draw.pop_matrix();
 }
 
+static void advance_orbit(ElementState* elements, int count) {
+    for (int e = 0; e < count; ++e)
+        elements[e].param = advance_curve_parameter(elements[e].param, g_fSpeed);
+}
+
+// The parameter only grows; a smaller one is the wrap back to the curve's start.
+static bool orbit_wrapped(const ElementState& before, const ElementState& after) {
+    return after.param < before.param;
+}
+
 static void init_menri(ElementState* e) {
     init_orbit(e, MENRI.count);
 }
@@ -135,23 +145,31 @@ static void init_kagyu(ElementState* e) {
 static void init_ganden(ElementState* e) {
     init_orbit(e, GANDEN.count);
 }
-static void draw_menri(ElementState* e) {
-    draw_orbit(e, MENRI);
+static void draw_menri(const SceneState& s) {
+    draw_orbit(s, MENRI);
 }
-static void draw_kagyu(ElementState* e) {
-    draw_orbit(e, KAGYU);
+static void draw_kagyu(const SceneState& s) {
+    draw_orbit(s, KAGYU);
 }
-static void draw_ganden(ElementState* e) {
-    draw_orbit(e, GANDEN);
+static void draw_ganden(const SceneState& s) {
+    draw_orbit(s, GANDEN);
+}
+static void advance_menri(ElementState* e) {
+    advance_orbit(e, MENRI.count);
+}
+static void advance_kagyu(ElementState* e) {
+    advance_orbit(e, KAGYU.count);
+}
+static void advance_ganden(ElementState* e) {
+    advance_orbit(e, GANDEN.count);
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule MENRI_SCENE = {11,   RotationOrder::XYZ, 0,          0,    0,
-                                        true, init_menri,         draw_menri, 1.0f, nullptr};
-static const SceneModule KAGYU_SCENE = {15,   RotationOrder::XYZ, 0,          0,    0,
-                                        true, init_kagyu,         draw_kagyu, 1.0f, nullptr};
-static const SceneModule GANDEN_SCENE = {18,   RotationOrder::XYZ, 0,           0,    0,
-                                         true, init_ganden,        draw_ganden, 1.0f, nullptr};
+const SceneModule MENRI_SCENE = {11,         RotationOrder::XYZ, init_menri,
+                                 draw_menri, advance_menri,      orbit_wrapped};
+const SceneModule KAGYU_SCENE = {15,         RotationOrder::XYZ, init_kagyu,
+                                 draw_kagyu, advance_kagyu,      orbit_wrapped};
+const SceneModule GANDEN_SCENE = {18,          RotationOrder::XYZ, init_ganden,
+                                  draw_ganden, advance_ganden,     orbit_wrapped};
 
 int DrawMenri() {
     return draw_scene_frame(MENRI_SCENE);

@@ -9,6 +9,8 @@
 // 6.283185.
 float advance_curve_parameter(float t, float speed);
 
+extern const SceneModule MENRI_SCENE, KAGYU_SCENE, GANDEN_SCENE;
+
 int DrawMenri();
 int DrawKagyu();
 int DrawGanden();

@@ -31,6 +31,17 @@ static float ring_radians(float a) {
     return a * 2.0f * FULL_TURN * 0.5f / 360.0f;
 }
 
+static void advance_ring_elements(ElementState* elements) {
+    for (int e = 0; e < RING_ELEMENTS; ++e)
+        elements[e].y = advance_ring_track(elements[e].y);
+}
+
+// Positions only grow along a ring track (and Palyul's spindles); a smaller one is the start
+// again.
+static bool track_restarted(const ElementState& before, const ElementState& after) {
+    return after.y < before.y;
+}
+
 static void init_ring_track(ElementState* elements) {
     for (int e = 0; e < RING_ELEMENTS; ++e)
         elements[e].y = static_cast<float>(e) * TRACK_LIMIT * 0.0625f;
@@ -42,8 +53,9 @@ static void turn_central(float p) {
 }
 
 // ---- Samye: even elements run one way round the ring, odd ones the other ----
-static void draw_samye(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_samye(const SceneState& state) {
+    const ElementState* elements = state.elements;
+    const float p = state.phase;
     for (int e = 0; e < RING_ELEMENTS; ++e) {
         const bool even = e % 2 == 0;
         const float sigma = even ? 1.0f : -1.0f;
@@ -60,7 +72,6 @@ static void draw_samye(ElementState* elements) {
         rotate_x(sigma * -90.0f);
         draw_centred_cylinder();
         g_Draw.pop_matrix();
-        elements[e].y = advance_ring_track(s);
     }
     g_Draw.push_matrix();
     turn_central(p);
@@ -70,8 +81,9 @@ static void draw_samye(ElementState* elements) {
 }
 
 // ---- Nyingma: a ring of radius 20 waving up and down four times round ----
-static void draw_nyingma(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_nyingma(const SceneState& state) {
+    const ElementState* elements = state.elements;
+    const float p = state.phase;
     for (int e = 0; e < RING_ELEMENTS; ++e) {
         const float s = elements[e].y;
         const float a = ring_angle(s);
@@ -83,7 +95,6 @@ static void draw_nyingma(ElementState* elements) {
         rotate_x(-90.0f);
         draw_centred_cylinder();
         g_Draw.pop_matrix();
-        elements[e].y = advance_ring_track(s);
     }
     g_Draw.push_matrix();
     turn_central(p);
@@ -104,8 +115,9 @@ static void init_sakya(ElementState* elements) {
         elements[e].y = static_cast<float>(2 * e) * TRACK_LIMIT / 23.0f - TRACK_LIMIT;
 }
 
-static void draw_sakya(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_sakya(const SceneState& state) {
+    const ElementState* elements = state.elements;
+    const float p = state.phase;
     for (int e = 0; e < SAKYA_ELEMENTS; ++e) {
         const float s = elements[e].y;
         const float k = sakya_size(s);
@@ -117,10 +129,20 @@ static void draw_sakya(ElementState* elements) {
         rotate_x(-90.0f);
         draw_centred_cylinder();
         g_Draw.pop_matrix();
-        // Only a position strictly below the bottom end jumps back to the top.
-        const float next = s - ring_track_step(g_fSpeed);
+    }
+}
+
+// Only a position strictly below the bottom end jumps back to the top.
+static void advance_sakya(ElementState* elements) {
+    for (int e = 0; e < SAKYA_ELEMENTS; ++e) {
+        const float next = elements[e].y - ring_track_step(g_fSpeed);
         elements[e].y = next < -TRACK_LIMIT ? TRACK_LIMIT : next;
     }
+}
+
+// Sakya's elements only run downwards; a step up is the jump back to the top.
+static bool sakya_wrapped(const ElementState& before, const ElementState& after) {
+    return after.y > before.y;
 }
 
 // ---- Palyul: four groups of six on spindles around a turning axis ----
@@ -136,10 +158,10 @@ static void init_palyul(ElementState* elements) {
         elements[e].y = static_cast<float>(e % 6) * 2.0f * TRACK_LIMIT / 6.0f - TRACK_LIMIT;
 }
 
-static void draw_palyul(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_palyul(const SceneState& state) {
+    const float p = state.phase;
     for (int e = 0; e < PALYUL_ELEMENTS; ++e) {
-        ElementState& el = elements[e];
+        const ElementState& el = state.elements[e];
         const float s = el.y;
         const float k = palyul_size(s);
         const float beta = (TRACK_LIMIT + s) * 360.0f / DOUBLE_TRACK + 180.0f;
@@ -154,8 +176,14 @@ static void draw_palyul(ElementState* elements) {
         rotate_x(-90.0f);
         draw_centred_cylinder();
         g_Draw.pop_matrix();
-        // Back at the bottom, with a new random spin offset so the restart does not show.
-        el.y = s + g_fSpeed * 0.05f * 6.0f;
+    }
+}
+
+// Back at the bottom, with a new random spin offset so the restart does not show.
+static void advance_palyul(ElementState* elements) {
+    for (int e = 0; e < PALYUL_ELEMENTS; ++e) {
+        ElementState& el = elements[e];
+        el.y += g_fSpeed * 0.05f * 6.0f;
         if (el.y > TRACK_LIMIT) {
             el.y = -TRACK_LIMIT;
             el.turn = static_cast<float>(draw_random());
@@ -163,15 +191,14 @@ static void draw_palyul(ElementState* elements) {
     }
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule SAMYE_SCENE = {12,   RotationOrder::ZYX, 0,          0,    0,
-                                        true, init_ring_track,    draw_samye, 1.0f, nullptr};
-static const SceneModule NYINGMA_SCENE = {
-    14, RotationOrder::XYZ, 0, 0, 0, true, init_ring_track, draw_nyingma, 1.0f, nullptr};
-static const SceneModule SAKYA_SCENE = {16,   RotationOrder::XYZ, 0,          0,    0,
-                                        true, init_sakya,         draw_sakya, 1.0f, nullptr};
-static const SceneModule PALYUL_SCENE = {19,   RotationOrder::XYZ, 0,           0,    0,
-                                         true, init_palyul,        draw_palyul, 1.0f, nullptr};
+const SceneModule SAMYE_SCENE = {12,         RotationOrder::ZYX,    init_ring_track,
+                                 draw_samye, advance_ring_elements, track_restarted};
+const SceneModule NYINGMA_SCENE = {14,           RotationOrder::XYZ,    init_ring_track,
+                                   draw_nyingma, advance_ring_elements, track_restarted};
+const SceneModule SAKYA_SCENE = {16,         RotationOrder::XYZ, init_sakya,
+                                 draw_sakya, advance_sakya,      sakya_wrapped};
+const SceneModule PALYUL_SCENE = {19,          RotationOrder::XYZ, init_palyul,
+                                  draw_palyul, advance_palyul,     track_restarted};
 
 int DrawSamye() {
     return draw_scene_frame(SAMYE_SCENE);

@@ -13,6 +13,8 @@ float ring_track_step(float speed);
 float sakya_size(float s);
 float palyul_size(float s);
 
+extern const SceneModule SAMYE_SCENE, NYINGMA_SCENE, SAKYA_SCENE, PALYUL_SCENE;
+
 int DrawSamye();
 int DrawNyingma();
 int DrawSakya();

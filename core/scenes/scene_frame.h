@@ -35,24 +35,55 @@ extern bool g_bBobUp;
 // A module's first frame initialises its element table and clears its flag; set at start.
 extern bool g_bFirstUse[MODULE_COUNT + 1];
 
+// Gelug's flip control (core/scenes/flip_module.h), kept for the life of the process: a flip
+// interrupted by a module change continues when the module comes back.
+struct FlipControl {
+    bool turning;   // a flip is in progress
+    float angle;    // progress of the flip, 0 to 180 degrees
+    float timer;    // time gathered since the last flip ended; a flip starts above 100
+    int group;      // group (0, 1 or 2) of the current or last flip
+    int members[3]; // group + 3, group + 6, group + 9
+};
+
+// What a module's drawing reads, taken by a step at the moment it draws: the phase, the grid
+// ripple, the view, the flip and the element table as they stand before the step's advance.
+// Drawing reads nothing else, so a frame can be drawn from two steps' states blended.
+struct SceneState {
+    float phase;
+    float bob;
+    float depth, horz, vert, xrot, yrot, zrot;
+    FlipControl flip;
+    ElementState elements[LARGE_ELEMENT_TABLE_SIZE];
+};
+
 enum class RotationOrder {
     ZYX, // g_fZrot, then g_fYrot, then g_fXrot
     XYZ, // g_fXrot, then g_fYrot, then g_fZrot
 };
 
-// What a module adds to the common frame. Hooks that are not needed are null.
+// What a module adds to the common frame, written {index, order, init, draw, advance, jumped}
+// and, where a module needs them, the fields after. Hooks that are not needed are null.
 struct SceneModule {
     int index; // 1..20
     RotationOrder order;
-    // Added to g_fHorz, g_fVert and g_fDepth in the view translation.
-    float viewOffsetX, viewOffsetY, viewOffsetDepth;
-    bool zeroFill; // the table is zeroed before init on the first frame
     void (*init)(ElementState* elements);
-    // Draws every element and the central shape, each in its own push/pop pair, and applies
-    // the per-element updates.
-    void (*draw)(ElementState* elements);
-    float phaseRate;     // g_fPhase grows by g_fSpeed times this (single precision)
-    void (*end_frame)(); // after the phase has grown
+    // Draws every element and the central shape, each in its own push/pop pair, from s alone.
+    void (*draw)(const SceneState& s);
+    // The per-element updates after the drawing, in the order of the elements.
+    void (*advance)(ElementState* elements) = nullptr;
+    // Whether an element went from before to after by a jump (a wrap, a rebirth) rather than
+    // by moving: it is then drawn where it is after, never dragged across the picture.
+    bool (*jumped)(const ElementState& before, const ElementState& after) = nullptr;
+    float phaseRate = 1.0f;         // g_fPhase grows by g_fSpeed times this (single precision)
+    bool zeroFill = true;           // the table is zeroed before init on the first frame
+    void (*end_frame)() = nullptr;  // after the phase has grown
+    float viewOffsetX = 0.0f;       // added to g_fHorz in the view translation
+    float viewOffsetY = 0.0f;       // to g_fVert
+    float viewOffsetDepth = 0.0f;   // to g_fDepth
+    void (*begin_step)() = nullptr; // before the state is taken: what the step's frame shows
+    // The module's own blending of what the shared one leaves as after's (the flip).
+    void (*blend)(const SceneState& before, const SceneState& after, float f,
+                  SceneState& out) = nullptr;
 };
 
 // The common frame: clear; a black frame (1) for a disabled module; the phase wrap; first-use
@@ -70,3 +101,21 @@ int DrawBlank();
 // Draws module index (0 = none) as a complete frame; nonzero when it is to be presented.
 // An index outside 0..20 draws nothing and counts as complete.
 int draw_module(int index);
+
+// Frames between steps. step_module makes the numbers of module index's frame exactly as
+// draw_module would, drawing nothing, and keeps the state it would have drawn together with
+// the previous step's. draw_module_between then draws the module at fraction f (0 to 1) of the
+// way from the state of the step before last to the last step's: at 0 exactly the frame
+// draw_module drew for the step before last. Positions, angles and the phase are blended;
+// an element that jumped is drawn where it is now. With one step of the module kept (its first,
+// or the first after another module's), that step's frame is drawn whatever f is; with none
+// kept (a disabled module, or no step yet of index), a black frame.
+void step_module(int index);
+int draw_module_between(int index, float f);
+// The module the kept steps belong to; -1 before the first step.
+int stepped_module();
+
+// a + (b - a) * f in single precision, exactly a at f = 0.
+inline float blend_value(float a, float b, float f) {
+    return f == 0.0f ? a : a + (b - a) * f;
+}

@@ -32,10 +32,10 @@ static void init_drepung(ElementState* elements) {
     }
 }
 
-static void draw_drepung(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_drepung(const SceneState& s) {
+    const float p = s.phase;
     for (int c = 0; c < SPIRAL_ELEMENTS; ++c) {
-        ElementState& e = elements[c];
+        const ElementState& e = s.elements[c];
         const float v = spiral_size(e.z);
         g_Draw.push_matrix();
         rotate_y(e.turn);
@@ -47,9 +47,20 @@ static void draw_drepung(ElementState* elements) {
         rotate_z(e.phase - p);
         g_Draw.cylinder(2.0, 2.0, 6.0, SHAPE_DETAIL, SHAPE_DETAIL);
         g_Draw.pop_matrix();
+    }
+}
+
+static void advance_drepung(ElementState* elements) {
+    for (int c = 0; c < SPIRAL_ELEMENTS; ++c) {
+        ElementState& e = elements[c];
         e.turn += g_fSpeed * 0.15f;
         e.z = wrap_spiral_distance(e.z + g_fSpeed * 0.04f);
     }
+}
+
+// Elements only move outwards; a step inwards is the wrap back to the middle.
+static bool spiral_wrapped(const ElementState& before, const ElementState& after) {
+    return after.z < before.z;
 }
 
 // ---- Dzogchen: six groups of three spheres on a ring of radius 21 ----
@@ -67,8 +78,9 @@ static void init_dzogchen(ElementState* elements) {
 static const double GROUP_SPHERE_RADIUS = static_cast<double>(2.4f);
 static const double CENTRAL_SPHERE_RADIUS = static_cast<double>(11.2f);
 
-static void draw_dzogchen(ElementState* elements) {
-    const float p = g_fPhase;
+static void draw_dzogchen(const SceneState& s) {
+    const ElementState* elements = s.elements;
+    const float p = s.phase;
     for (int c = 0; c < RING_GROUP_ELEMENTS; ++c) {
         const int g = c / 3;
         const float k = static_cast<float>(150 * c);
@@ -90,11 +102,11 @@ static void draw_dzogchen(ElementState* elements) {
     g_Draw.pop_matrix();
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule DREPUNG_SCENE = {
-    8, RotationOrder::ZYX, 0, 0, 0, false, init_drepung, draw_drepung, 1.0f, nullptr};
-static const SceneModule DZOGCHEN_SCENE = {
-    10, RotationOrder::ZYX, 0, 0, 0, true, init_dzogchen, draw_dzogchen, 1.0f, nullptr};
+// Drepung's table is not zero-filled.
+const SceneModule DREPUNG_SCENE = {
+    8,    RotationOrder::ZYX, init_drepung, draw_drepung, advance_drepung, spiral_wrapped, 1.0f,
+    false};
+const SceneModule DZOGCHEN_SCENE = {10, RotationOrder::ZYX, init_dzogchen, draw_dzogchen};
 
 int DrawDrepung() {
     return draw_scene_frame(DREPUNG_SCENE);

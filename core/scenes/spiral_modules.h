@@ -16,5 +16,7 @@ float spiral_size(float z);
 // (trunc(z * 100) mod 2580) / 100, so 25.875 becomes 0.07.
 float wrap_spiral_distance(float z);
 
+extern const SceneModule DREPUNG_SCENE, DZOGCHEN_SCENE;
+
 int DrawDrepung();
 int DrawDzogchen();

@@ -37,18 +37,27 @@ struct TrackMember {
 
 } // namespace
 
-static void draw_track(ElementState* elements, const TrackMember& member) {
-    const float p = g_fPhase;
+static void draw_track(const SceneState& s, const TrackMember& member) {
+    const float p = s.phase;
     for (int c = 0; c < TRACK_ELEMENTS; ++c) {
-        ElementState& e = elements[c];
+        const ElementState& e = s.elements[c];
         g_Draw.push_matrix();
         member.place_element(e.z, e.phase, static_cast<float>(30 * c), p);
         g_Draw.pop_matrix();
-        e.z = wrap_track_position(e.z + g_fSpeed * member.step);
     }
     g_Draw.push_matrix();
     member.central(p);
     g_Draw.pop_matrix();
+}
+
+static void advance_track(ElementState* elements, const TrackMember& member) {
+    for (int c = 0; c < TRACK_ELEMENTS; ++c)
+        elements[c].z = wrap_track_position(elements[c].z + g_fSpeed * member.step);
+}
+
+// Elements only move forward along the track; a step back is the wrap to its start.
+static bool track_wrapped(const ElementState& before, const ElementState& after) {
+    return after.z < before.z;
 }
 
 // The central shape of every member turns at a third of the phase, against it.
@@ -155,34 +164,48 @@ static void place_kathok(float t, float a, float k, float p) {
 
 static const TrackMember KATHOK = {place_kathok, 0.05f, central_large_sphere};
 
-// ---- The five draw operations ----
-static void draw_shechen(ElementState* e) {
-    draw_track(e, SHECHEN);
+// ---- The five modules ----
+static void draw_shechen(const SceneState& s) {
+    draw_track(s, SHECHEN);
 }
-static void draw_jokhang(ElementState* e) {
-    draw_track(e, JOKHANG);
+static void advance_shechen(ElementState* e) {
+    advance_track(e, SHECHEN);
 }
-static void draw_mindroling(ElementState* e) {
-    draw_track(e, MINDROLING);
+static void draw_jokhang(const SceneState& s) {
+    draw_track(s, JOKHANG);
 }
-static void draw_palpung(ElementState* e) {
-    draw_track(e, PALPUNG);
+static void advance_jokhang(ElementState* e) {
+    advance_track(e, JOKHANG);
 }
-static void draw_kathok(ElementState* e) {
-    draw_track(e, KATHOK);
+static void draw_mindroling(const SceneState& s) {
+    draw_track(s, MINDROLING);
+}
+static void advance_mindroling(ElementState* e) {
+    advance_track(e, MINDROLING);
+}
+static void draw_palpung(const SceneState& s) {
+    draw_track(s, PALPUNG);
+}
+static void advance_palpung(ElementState* e) {
+    advance_track(e, PALPUNG);
+}
+static void draw_kathok(const SceneState& s) {
+    draw_track(s, KATHOK);
+}
+static void advance_kathok(ElementState* e) {
+    advance_track(e, KATHOK);
 }
 
-// index, order, view offsets, zero-fill, init, draw, phase rate, end of frame
-static const SceneModule SHECHEN_SCENE = {
-    1, RotationOrder::ZYX, 0, 0, 0, true, init_track_layout, draw_shechen, 1.0f, nullptr};
-static const SceneModule JOKHANG_SCENE = {
-    2, RotationOrder::ZYX, 0, 0, 0, true, init_track_layout, draw_jokhang, 1.0f, nullptr};
-static const SceneModule MINDROLING_SCENE = {
-    3, RotationOrder::ZYX, 0, 0, 0, true, init_track_layout, draw_mindroling, 1.0f, nullptr};
-static const SceneModule PALPUNG_SCENE = {
-    5, RotationOrder::ZYX, 0, 0, 0, true, init_track_layout, draw_palpung, 1.0f, nullptr};
-static const SceneModule KATHOK_SCENE = {6,    RotationOrder::ZYX, 0,           0,    0,
-                                         true, init_track_layout,  draw_kathok, 1.0f, nullptr};
+const SceneModule SHECHEN_SCENE = {
+    1, RotationOrder::ZYX, init_track_layout, draw_shechen, advance_shechen, track_wrapped};
+const SceneModule JOKHANG_SCENE = {
+    2, RotationOrder::ZYX, init_track_layout, draw_jokhang, advance_jokhang, track_wrapped};
+const SceneModule MINDROLING_SCENE = {
+    3, RotationOrder::ZYX, init_track_layout, draw_mindroling, advance_mindroling, track_wrapped};
+const SceneModule PALPUNG_SCENE = {
+    5, RotationOrder::ZYX, init_track_layout, draw_palpung, advance_palpung, track_wrapped};
+const SceneModule KATHOK_SCENE = {6,           RotationOrder::ZYX, init_track_layout,
+                                  draw_kathok, advance_kathok,     track_wrapped};
 
 int DrawShechen() {
     return draw_scene_frame(SHECHEN_SCENE);

@@ -15,6 +15,9 @@ void init_track_layout(ElementState* elements);
 // less TRACK_LIMIT. The overshoot is lost.
 float wrap_track_position(float t);
 
+extern const SceneModule SHECHEN_SCENE, JOKHANG_SCENE, MINDROLING_SCENE, PALPUNG_SCENE,
+    KATHOK_SCENE;
+
 int DrawShechen();
 int DrawJokhang();
 int DrawMindroling();

@@ -110,6 +110,10 @@ OptionRead read_module_option(ModuleOptionReader& reader, const char* name, cons
         o.sound = false;
     } else if (std::strcmp(name, "-fps") == 0) {
         o.fps = true;
+    } else if (std::strcmp(name, "-stepped") == 0) {
+        o.stepped = true;
+    } else if (std::strcmp(name, "-every-refresh") == 0) {
+        o.everyRefresh = true;
     } else if (std::strncmp(name, "-no-", 4) == 0 && module_of_option_name(name + 4)) {
         reader.leftOut[module_of_option_name(name + 4)] = true;
     } else {

@@ -14,6 +14,8 @@ struct ModuleOptions {
     int cycleSeconds = 15;
     bool sound = false;
     bool fps = false;
+    bool stepped = false;      // one frame per 31 ms step, as the Windows saver paces them
+    bool everyRefresh = false; // a frame at every refresh of the display, also above 75 Hz
 };
 
 // The module options read so far, in the order given.
@@ -33,7 +35,8 @@ enum class OptionRead {
 bool module_option_takes_value(const char* name);
 // Reads -module N, -modules LIST ("1,3,5-7"), -no-NAME (module NAME left out, in lower case
 // with a dash for a space: "-no-dorje-drak"), -cycle SECONDS, -sound, -no-sound and -fps; value
-// is the option's value for those that take one, else ignored.
+// is the option's value for those that take one, else ignored. -stepped and -every-refresh
+// choose the pacing.
 OptionRead read_module_option(ModuleOptionReader& reader, const char* name, const char* value);
 // The options read: without -module or -modules all twenty modules are shown, less those left
 // out (all left out: a black screen, as the Windows saver shows with every module disabled).

@@ -3,6 +3,7 @@
 #include "core/render/fade.h"
 #include "core/render/frame_step.h"
 #include "core/render/render_state.h"
+#include "core/render/smooth_frames.h"
 #include "scene_test_support.h"
 
 #include <gtest/gtest.h>
@@ -247,4 +248,56 @@ TEST_F(FrameStepTest, QuitDuringThePacingSleepDrawsNothingAndAFailedFrameIsNotSh
     rec.pendingErrors = {GL_INVALID_ENUM};
     EXPECT_FALSE(frame().presented);
     EXPECT_TRUE(frame().presented);
+}
+
+// ---- Frames between steps: the pacing arithmetic ----
+
+TEST(SmoothPacing, RefreshesPerFrameKeepToSeventyFiveFramesASecond) {
+    EXPECT_EQ(refreshes_per_frame(0.0, true), 1); // unknown
+    EXPECT_EQ(refreshes_per_frame(60.0, true), 1);
+    EXPECT_EQ(refreshes_per_frame(75.02, true), 1);
+    EXPECT_EQ(refreshes_per_frame(120.0, true), 2);
+    EXPECT_EQ(refreshes_per_frame(144.0, true), 2);
+    EXPECT_EQ(refreshes_per_frame(240.0, true), 4);
+    EXPECT_EQ(refreshes_per_frame(144.0, false), 1);
+}
+
+TEST(SmoothPacing, StepsKeepTheirRateAtAnyFrameRateAndAStallRestartsThem) {
+    for (double hz : {60.0, 144.0, 20.0}) {
+        StepClock clock;
+        long long steps = 0;
+        float last = -1.0f;
+        for (int i = 0; i <= static_cast<int>(hz) * 3; ++i) {
+            const double now = 5000.0 + i * 1000.0 / hz;
+            const int n = steps_due(clock, now);
+            steps += n;
+            const float f = step_fraction(clock, now);
+            EXPECT_TRUE(f >= 0.0f && f < 1.0f);
+            if (n == 0) {
+                EXPECT_GT(f, last); // between two steps the picture only moves on
+            }
+            last = f;
+        }
+        EXPECT_EQ(steps, 3000 / 31 + 1) << hz; // 3 s of 31 ms steps, the first at once
+    }
+    StepClock clock;
+    EXPECT_EQ(steps_due(clock, 0.0), 1);
+    EXPECT_EQ(steps_due(clock, 31.0 * MAX_STEPS_PER_FRAME), MAX_STEPS_PER_FRAME);
+    EXPECT_EQ(steps_due(clock, 10000.0), 1); // far behind: no burst, the clock starts again
+    EXPECT_EQ(step_fraction(clock, 10015.5), 0.5f);
+}
+
+TEST(SmoothPacing, RefreshRateIsTheMedianIntervalAndSetsWhichRefreshesGetFrames) {
+    SmoothPacer pacer;
+    int frames = 0;
+    for (int i = 0; i < 144; ++i) {
+        // A 144 Hz display with one late refresh now and then.
+        const double now = i * 1000.0 / 144 + (i % 10 == 5 ? 3.0 : 0.0);
+        frames += refresh_gets_frame(pacer, now);
+    }
+    EXPECT_NEAR(refresh_rate(pacer.refreshes), 144.0, 0.5);
+    EXPECT_NEAR(frames, 72, 2);
+    pacer.capped = false;
+    for (int i = 144; i < 288; ++i)
+        EXPECT_TRUE(refresh_gets_frame(pacer, i * 1000.0 / 144));
 }

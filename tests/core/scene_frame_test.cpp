@@ -1,10 +1,16 @@
 // The frame every module follows, the module table and the program's random generator.
+#include "core/scenes/flip_module.h"
 #include "core/scenes/grid_modules.h"
 #include "core/scenes/random_generator.h"
 #include "core/scenes/track_modules.h"
 #include "scene_test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
 TEST(SceneFrame, IndexZeroShowsOnlyACleanBlackFrame) {
     reset_scenes({8, 20});
@@ -143,4 +149,128 @@ TEST(RandomGenerator, IsTheClassicLinearCongruentialSequence) {
     EXPECT_EQ(highest, RANDOM_MAX);
     seed_random(1);
     EXPECT_FLOAT_EQ(random_signed(), (41 - 16384) / 16384.0f);
+}
+
+// ---- Frames between steps ----
+
+// A shape's call with its matrix and colour, floats in hexadecimal.
+static std::string shape_call(const RecordedShape& s) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%d %a %a %a %d %d %d |", static_cast<int>(s.kind), s.base,
+                  s.top, s.height, s.slices, s.stacks, s.stackDepth);
+    std::string out = text;
+    for (float v : s.modelView.m) {
+        std::snprintf(text, sizeof text, " %a", v);
+        out += text;
+    }
+    for (float v : s.color) {
+        std::snprintf(text, sizeof text, " %a", v);
+        out += text;
+    }
+    return out + "\n";
+}
+
+// Every call of a frame that reaches the drawing table.
+static std::string frame_calls(const DrawRecorder& r) {
+    std::string out =
+        "clears " + std::to_string(r.clears) + " checks " + std::to_string(r.errorChecks) + "\n";
+    for (const RecordedShape& s : r.shapes)
+        out += shape_call(s);
+    return out;
+}
+
+static float distance(Vec3 a, Vec3 b) {
+    return length({a.x - b.x, a.y - b.y, a.z - b.z});
+}
+
+namespace {
+
+// The live state a module's frames read and change, to run two paths from the same start.
+struct LiveScene {
+    ElementState elements[LARGE_ELEMENT_TABLE_SIZE];
+    float phase, bob, xrot, yrot;
+    bool bobUp;
+    FlipControl flip;
+    void take(int k) {
+        std::memcpy(elements, module_elements(k), sizeof(ElementState) * module_element_count(k));
+        phase = g_fPhase, bob = g_fBob, xrot = g_fXrot, yrot = g_fYrot, bobUp = g_bBobUp;
+        flip = g_Flip;
+    }
+    void put(int k) const {
+        std::memcpy(module_elements(k), elements, sizeof(ElementState) * module_element_count(k));
+        g_fPhase = phase, g_fBob = bob, g_fXrot = xrot, g_fYrot = yrot, g_bBobUp = bobUp;
+        g_Flip = flip;
+    }
+};
+
+} // namespace
+
+TEST(FramesBetweenSteps, AtFractionZeroEveryModuleDrawsTheStepBeforeLastAsToday) {
+    constexpr int FRAMES = 40;
+    for (int k = 1; k <= MODULE_COUNT; ++k) {
+        reset_scenes({k});
+        g_fSpeed = 2.0f; // wraps and rebirths come sooner
+        DrawRecorder rec;
+        draw_module(k); // the first frame initialises, reseeding from the clock for some
+        LiveScene start;
+        start.take(k);
+        seed_random(7);
+        std::vector<std::string> today;
+        for (int i = 0; i < FRAMES; ++i) {
+            rec.clear_records();
+            draw_module(k);
+            today.push_back(frame_calls(rec));
+        }
+        start.put(k);
+        seed_random(7);
+        for (int i = 0; i <= FRAMES; ++i) {
+            step_module(k);
+            if (i == 0)
+                continue;
+            rec.clear_records();
+            draw_module_between(k, 0.0f);
+            ASSERT_EQ(frame_calls(rec), today[i - 1]) << "module " << k << " frame " << i - 1;
+        }
+    }
+}
+
+TEST(FramesBetweenSteps, HalfwayADriftingElementIsMidwayAndAWrappedOneIsWhereItIsNow) {
+    reset_scenes({8, 9});
+    DrawRecorder rec;
+    step_module(9);
+    step_module(9);
+    std::vector<Vec3> at[3];
+    const float fractions[3] = {0.0f, 0.5f, 1.0f};
+    for (int i = 0; i < 3; ++i) {
+        rec.clear_records();
+        draw_module_between(9, fractions[i]);
+        for (const RecordedShape& s : rec.shapes)
+            at[i].push_back(s.modelView.origin());
+    }
+    ASSERT_EQ(at[1].size(), 18u);
+    for (size_t e = 0; e < at[1].size(); ++e) {
+        EXPECT_GT(distance(at[2][e], at[0][e]), 0.0f);
+        EXPECT_VEC_NEAR(at[1][e], (at[0][e].x + at[2][e].x) / 2, (at[0][e].y + at[2][e].y) / 2,
+                        (at[0][e].z + at[2][e].z) / 2, 1e-4f);
+    }
+
+    // Drepung's element 0 runs off the end of its arm, back to the middle, between the two
+    // steps kept.
+    step_module(8);
+    module_elements(8)[0].z = TRACK_LIMIT - 0.001f;
+    step_module(8);
+    step_module(8);
+    std::vector<Vec3> place[3];
+    for (int i = 0; i < 3; ++i) {
+        rec.clear_records();
+        draw_module_between(8, fractions[i]);
+        EXPECT_EQ(rec.shapes.size(), 24u);
+        for (const RecordedShape& s : rec.shapes)
+            place[i].push_back(s.modelView.origin());
+    }
+    // The wrapped one is where it is now; its neighbour is on its way.
+    EXPECT_VEC_NEAR(place[1][0], place[2][0].x, place[2][0].y, place[2][0].z, 0.0f);
+    EXPECT_GT(distance(place[1][0], place[0][0]), 1.0f);
+    EXPECT_GT(distance(place[1][1], place[2][1]), 0.0f);
+    EXPECT_GT(distance(place[1][1], place[0][1]), 0.0f);
 }

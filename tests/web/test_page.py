@@ -144,3 +144,31 @@ def test_sound_starts_at_the_first_key_with_the_tune_the_page_decodes(browser, s
     # The next voice comes 3.2 s later, in the frame step's rhythm.
     assert browser.wait_for("Module.veltaVoices.playing.length === 2", timeout=10)
     assert not browser.errors()
+
+
+def frames_over(browser, seconds):
+    """Animation frames and drawn frames over that many seconds, and the drawn frames' times."""
+    browser.evaluate("window.rafs = 0; (function count() { rafs++; requestAnimationFrame(count); })"
+                     "(); velta.times.length = 0; 0")
+    before = browser.evaluate("[rafs, velta.frames]")
+    time.sleep(seconds)
+    rafs, frames, times = browser.evaluate("[rafs, velta.frames, velta.times]")
+    return rafs - before[0], frames - before[1], times
+
+
+def test_a_frame_at_every_animation_frame_shows_its_own_moment_and_stepped_keeps_31_ms(
+        browser, server):
+    open_page(browser, server + "/index.html?module=17", frames=10)
+    rafs, frames, times = frames_over(browser, 3)
+    assert rafs > 20 and frames >= rafs - 3, (rafs, frames)
+    # The moment shown keeps a fixed distance behind the frame's own time.
+    lags = [now - shown for now, shown in times]
+    assert max(lags) - min(lags) <= 2, (min(lags), max(lags))
+
+    open_page(browser, server + "/index.html?module=17&stepped=1", frames=10)
+    rafs, frames, times = frames_over(browser, 3)
+    assert 10 <= frames <= 3000 / 31 + 1, (rafs, frames)
+    # Each frame shows the next step, at least 31 ms after the one before.
+    shown = [s for _, s in times]
+    assert all(b - a > 31 - 1e-6 for a, b in zip(shown, shown[1:])), shown
+    assert not browser.errors()

@@ -2,7 +2,8 @@
 each family, drawn by the page in headless Chromium (SwiftShader) and by the native velta2
 (VELTA_LINUX_VELTA2) on Mesa's llvmpipe, agree within PICTURE_DISTANCE.
 
-Both start from an empty store with one module enabled, at 640 x 480, with the wall clock
+Both start from an empty store with one module enabled, one frame per 31 ms step (-stepped,
+?stepped=1) so that frame FRAME is the same step in both, at 640 x 480, with the wall clock
 stopped at the same second (the random seed of modules 9, 19 and 20 comes from it): libfaketime
 for velta2, a fixed Date.now for the page. velta2's first FRAME + 1 frames are recorded with
 apitrace (the program stops itself after them) and frame FRAME is replayed into a picture by
@@ -74,7 +75,7 @@ def native_frames(tmp_path_factory):
                            FAKETIME_DONT_FAKE_MONOTONIC="1", TZ="UTC",
                            GALLIUM_NOOP="1")  # drawn when replayed, not when traced
             frames, first, last = traced_frames(
-                ["-o", trace, VELTA2, "-root", "-module", str(module)], run_env,
+                ["-o", trace, VELTA2, "-root", "-module", str(module), "-stepped"], run_env,
                 trace + ".swaps", str(work))
             assert frames == FRAME + 1, f"module {module}: {frames} frames traced"
             # The stopped wall clock must not stop velta2's sleep between frames.
@@ -107,9 +108,10 @@ def browser():
 
 @pytest.mark.parametrize("module", MODULES)
 def test_the_page_draws_the_frame_mesa_draws(native_frames, browser, module, tmp_path):
-    browser.navigate("file://" + os.path.join(PAGE_DIR, "index.html") + f"?module={module}")
+    url = "file://" + os.path.join(PAGE_DIR, "index.html") + f"?module={module}&stepped=1"
+    browser.navigate(url)
     browser.evaluate("localStorage.clear()")
-    browser.navigate("file://" + os.path.join(PAGE_DIR, "index.html") + f"?module={module}")
+    browser.navigate(url)
     assert browser.wait_for(f"window.velta && velta.frames === {FRAME}")
     time.sleep(0.2)
     page = browser.screenshot(str(tmp_path / f"page{module}.png"))

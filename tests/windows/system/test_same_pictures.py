@@ -1,6 +1,7 @@
 """The Linux program velta2 and velta2.scr under Wine draw the same pictures: for each module, the
-OpenGL calls of the first frames of `velta2 -root -module N` and of `velta2.scr /s` with only
-module N enabled, both recorded with apitrace on the same 640 x 480 display, agree.
+OpenGL calls of the first frames of `velta2 -root -module N -stepped` (one frame per step, as
+the saver paces them) and of `velta2.scr /s` with only module N enabled, both recorded with
+apitrace on the same 640 x 480 display, agree.
 
 Compared per module:
 - the set-up before the first frame (viewport, projection, the glyph texture's levels with their
@@ -107,7 +108,7 @@ def trace_until_presented(args, env, out, presented):
 
 
 def trace_linux(program, counter, module, trace, env):
-    """velta2 -root -module N; its frames are counted by tools/count_swaps.c, preloaded."""
+    """velta2 -root -module N -stepped; its frames are counted by tools/count_swaps.c, preloaded."""
     log = trace + ".swaps"
 
     def presented():
@@ -120,8 +121,8 @@ def trace_linux(program, counter, module, trace, env):
     # It stops itself at its frame FRAMES + 1, however fast it draws.
     env = dict(env, VELTA_SWAP_LOG=log, VELTA_SWAP_LIMIT=str(FRAMES + 1),
                LD_PRELOAD=f"{counter}:{env['LD_PRELOAD']}")
-    trace_until_presented(["-o", trace, program, "-root", "-module", str(module)], env,
-                          trace + ".out", presented)
+    trace_until_presented(["-o", trace, program, "-root", "-module", str(module), "-stepped"],
+                          env, trace + ".out", presented)
 
 
 def trace_windows(desktop, module, trace, env):
