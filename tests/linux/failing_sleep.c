@@ -1,5 +1,5 @@
-/* A C library whose nanosleep refuses every call with EINVAL, as libfaketime's does with a stopped
- * clock: preloaded by the tests to show that velta2 then still sleeps between frames. */
+/* A C library whose sleeps refuse every call with EINVAL, as libfaketime's nanosleep does with a
+ * stopped clock: preloaded by the tests to show that velta2 then still sleeps between frames. */
 #include <errno.h>
 #include <time.h>
 
@@ -8,4 +8,13 @@ int nanosleep(const struct timespec* request, struct timespec* rest) {
     (void)rest;
     errno = EINVAL;
     return -1;
+}
+
+int clock_nanosleep(clockid_t clock, int flags, const struct timespec* request,
+                    struct timespec* rest) {
+    (void)clock;
+    (void)flags;
+    (void)request;
+    (void)rest;
+    return EINVAL;
 }
