@@ -6,11 +6,13 @@
 #include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
 #include "core/platform.h"
+#include "unix/pulse_voices.h"
 #include "unix/settings_file.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 volatile std::sig_atomic_t g_nSignal;
@@ -74,4 +76,27 @@ void sleep_until_ms(double at) {
     const double rest = at - precise_ms();
     if (result != 0 && result != EINTR && rest > 0.0)
         g_pfnSleep(static_cast<uint32_t>(std::ceil(rest)));
+}
+
+void start_sound() {
+    if (!g_bSound)
+        return;
+    start_voices();
+    g_pfnPlayVoice = play_voice;
+    g_pfnStopVoices = stop_voices;
+    play_voice(0);
+}
+
+int end_run(void (*close_display)()) {
+    g_bQuit = true;
+    const bool voicesEnded = quit_voices();
+    close_display();
+    // Steered views that were not saved are lost: that run did not end well.
+    const int code = save_steered_views() ? 0 : 1;
+    if (!voicesEnded) {
+        // A voice held by a hanging sound server still runs: no destructors it may need.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

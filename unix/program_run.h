@@ -1,5 +1,6 @@
-// What both Linux programs do around their frames: the signals that end a run, the frame-rate
-// line, the view's values on request, and the steered views saved at the end. Main thread only.
+// What both Linux programs do around their frames: the signals that end a run, the voices, the
+// frame-rate line, the view's values on request, and the steered views saved at the end. Main
+// thread only.
 #pragma once
 
 #include "core/settings/options.h"
@@ -32,3 +33,11 @@ extern StoredChoices g_Held;
 // Keeps the view the user steered to, with the file's own choices for what the command line
 // decided; true when saved, or when this run saves nothing.
 bool save_steered_views();
+
+// With the sound switch on, starts the three voices, hands them to the frame step and plays the
+// first copy of the tune.
+void start_sound();
+// Ends a run after its last frame: the voices quit, close_display lets the window or surfaces
+// go, the steered views are saved. Returns the exit code, 0 when the views were saved; when a
+// voice held by a hanging sound server still runs, the process ends here with that code.
+int end_run(void (*close_display)());

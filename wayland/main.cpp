@@ -11,7 +11,6 @@
 #include "unix/keys.h"
 #include "unix/options.h"
 #include "unix/program_run.h"
-#include "unix/pulse_voices.h"
 #include "unix/settings_file.h"
 #include "wayland/display.h"
 #include "wayland/frame_replay.h"
@@ -141,26 +140,11 @@ int main(int argc, char** argv) {
     g_bSaverMode = true; // the modules cycle
     g_bFullScreen = g_Kind != WindowKind::Own;
     g_dwCycleStart = g_pfnTickCount();
-    if (g_bSound) {
-        start_voices();
-        g_pfnPlayVoice = play_voice;
-        g_pfnStopVoices = stop_voices;
-        play_voice(0);
-    }
+    start_sound();
 
     g_bStepped = options.stepped;
     g_Pacer.capped = !options.everyRefresh;
     run_frames(options.fps);
 
-    g_bQuit = true;
-    const bool voicesEnded = quit_voices();
-    close_display();
-    // Steered views that were not saved are lost: that run did not end well.
-    const int code = save_steered_views() ? 0 : 1;
-    if (!voicesEnded) {
-        // A voice held by a hanging sound server still runs: no destructors it may need.
-        std::fflush(nullptr);
-        std::_Exit(code);
-    }
-    return code;
+    return end_run(close_display);
 }

@@ -44,7 +44,7 @@ def test_saver_covers_outputs_steers_and_ends_on_a_key_or_the_pointer():
         assert p.wait(10) == 0, output_text(p)
         plain = settings(sway)
         p = sway.start([PROGRAM, "-module", "4"])
-        time.sleep(1)
+        assert wait_for(lambda: lit(sway.shot("HEADLESS-1")) > 0.005)  # drawn: keys reach it
         keys(sway, "Up", "Up", "F8", "Escape")
         assert p.wait(10) == 0, output_text(p)
         steered = settings(sway)
@@ -53,7 +53,7 @@ def test_saver_covers_outputs_steers_and_ends_on_a_key_or_the_pointer():
             [l for l in steered.splitlines() if l.startswith("mod1 ")]
         # The pointer: a small movement is not enough, a longer one ends it, views saved.
         p = sway.start([PROGRAM, "-module", "4"])
-        time.sleep(1)
+        assert wait_for(lambda: lit(sway.shot("HEADLESS-1")) > 0.005)  # drawn: keys reach it
         keys(sway, "Down")
         assert sway.run([MOVE_POINTER, "3", "10", "5"]).returncode == 0
         time.sleep(0.5)
@@ -104,7 +104,8 @@ def test_wallpaper_draws_under_a_window_and_sleeps_while_unseen():
         # which then asks the wallpaper for no frames, and none are drawn until the window goes.
         # (Headless sway 1.7 cannot disable or power off an output: it fails to commit it.)
         keys(sway, "f")
-        time.sleep(1)
+        assert wait_for(lambda: '"fullscreen_mode": 1' in sway.msg("-t", "get_tree").stdout)
+        time.sleep(0.5)  # the frame the wallpaper was drawing when it was covered
         drawn = frames()
         time.sleep(2)
         assert frames() == drawn and p.poll() is None
@@ -125,7 +126,7 @@ def test_swayidle_starts_it_and_a_key_ends_it():
         saver = lambda: subprocess.run(["pgrep", "-P", str(idle.pid)],
                                        capture_output=True).returncode == 0
         assert wait_for(saver, 20)
-        time.sleep(1)
+        assert wait_for(lambda: lit(sway.shot("HEADLESS-1")) > 0.005)  # drawn: keys reach it
         keys(sway, "x")
         assert wait_for(lambda: not saver())
     finally:
@@ -191,8 +192,8 @@ def traced_frames(trace, frames):
 
 
 def test_the_saver_makes_the_drawing_calls_of_velta2():
-    """Frame by frame, the saver on one output makes velta2's calls at the same size, after
-    setting its surface's viewport and projection. Both clocks stand at the same second (some
+    """Frame by frame, stepped, the saver on one output makes velta2's calls at the same size,
+    after setting its surface's viewport and projection. Both clocks stand at the same second (some
     modules take their random seed from it); the first frame sets up state in its own order."""
     frames = 4
     (faketime,) = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")
@@ -209,12 +210,13 @@ def test_the_saver_makes_the_drawing_calls_of_velta2():
         ours = os.path.join(sway.home, "wayland.trace")
         # Set after the change of user, or the clock's shared memory would be root's.
         p = sway.start(["env"] + [f"{k}={v}" for k, v in clock.items()] + [
-            "apitrace", "trace", "--api", "egl", "-o", ours, PROGRAM, "-module", "12"])
+            "apitrace", "trace", "--api", "egl", "-o", ours, PROGRAM, "-module", "12", "-stepped"])
         assert p.wait(60) == 0, output_text(p)
         xvfb, display = start_xvfb(640, 480)
         theirs = os.path.join(sway.dir, "velta2.trace")
         try:
-            subprocess.run(["apitrace", "trace", "-o", theirs, VELTA2, "-root", "-module", "12"],
+            subprocess.run(["apitrace", "trace", "-o", theirs, VELTA2, "-root", "-module", "12",
+                            "-stepped"],
                            env=dict(os.environ, DISPLAY=display, XDG_CONFIG_HOME=sway.dir,
                                     **clock), stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=60, check=True)
