@@ -1,6 +1,7 @@
 /* Counts a program's presented frames for the benchmarks and the tests: wraps its buffer swaps,
- * and writes the count and the times of the first and the last one (CLOCK_MONOTONIC, ns) to the
- * file named by VELTA_SWAP_LOG on every frame. The file is written beside it and renamed over it,
+ * and writes the count and the times of the first, the last and the second one (CLOCK_MONOTONIC,
+ * ns; the first frame may also build what later frames reuse) to the file named by
+ * VELTA_SWAP_LOG on every frame. The file is written beside it and renamed over it,
  * so a reader finds either the last count or the one before, never a line cut short. With
  * VELTA_SWAP_LIMIT=N the program is sent SIGTERM once it has presented N frames, so that a traced
  * run stops itself after the frames a test needs. Loaded with LD_PRELOAD; never part of the
@@ -17,12 +18,14 @@ typedef unsigned (*EglSwapFn)(void* display, void* surface);
 
 static void count_frame(void) {
     static unsigned long frames;
-    static long long first;
+    static long long first, second;
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     const long long last = now.tv_sec * 1000000000LL + now.tv_nsec;
     if (frames++ == 0)
         first = last;
+    else if (frames == 2)
+        second = last;
     const char* limit = getenv("VELTA_SWAP_LIMIT");
     if (limit && frames == strtoul(limit, NULL, 10))
         raise(SIGTERM);
@@ -32,7 +35,7 @@ static void count_frame(void) {
         return;
     FILE* f = fopen(temporary, "w");
     if (f) {
-        fprintf(f, "%lu %lld %lld\n", frames, first, last);
+        fprintf(f, "%lu %lld %lld %lld\n", frames, first, last, second);
         if (fclose(f) == 0)
             rename(temporary, path);
     }

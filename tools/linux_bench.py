@@ -69,7 +69,7 @@ class Counted:
         """(frames so far, monotonic second of the first one) or (0, None) before the first."""
         try:
             with open(self.log) as f:
-                count, first = f.read().split()
+                count, first = f.read().split()[:2]
         except FileNotFoundError:
             return 0, None
         return int(count), int(first) / 1e9
