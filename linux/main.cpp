@@ -6,17 +6,14 @@
 #include "core/render/render_state.h"
 #include "core/render/smooth_frames.h"
 #include "core/settings/module_params.h"
-#include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
 #include "unix/keys.h"
 #include "unix/options.h"
 #include "unix/program_run.h"
-#include "unix/settings_file.h"
 #include "linux/x11_window.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 // The window's events since the last frame.
 static void take_events(bool ownWindow) {
@@ -112,15 +109,8 @@ int main(int argc, char** argv) {
     }
     catch_signals();
     const bool ownWindow = options.window == WindowKind::Own;
-    const std::string path = settings_file_path();
-    if (!path.empty())
-        load_settings_file(path);
-    read_settings();
-    g_Held = apply_module_options(options);
-    start_with_first_module();
     // Only the program's own window takes keys, so only its runs have views to keep.
-    if (ownWindow)
-        g_sSavePath = path;
+    load_run_settings(options, ownWindow);
 
     g_pfnDisplayLost = end_without_display;
     if (!open_gl_window(options.display, options.window, options.windowId))

@@ -4,20 +4,23 @@
 #include <cstdio>
 #include <cstring>
 
+// The options both programs take, after each one's own places to draw.
+#define MODULE_OPTIONS_USAGE                                                                       \
+    "  -module N        show only module N (1 to 20)\n"                                            \
+    "  -modules LIST    show the modules listed, such as 1,3,5-7 (default: all twenty)\n"          \
+    "  -no-NAME         leave out module NAME, in lower case with - for a space: -no-shechen,\n"   \
+    "                   -no-dorje-drak; any number of them, also with -module or -modules\n"       \
+    "  -cycle SECONDS   seconds each module is shown (1 to 9999, default 15)\n"                    \
+    "  -sound           play the tune; -no-sound keeps quiet (the default)\n"                      \
+    "  -fps             print the frames drawn each second\n"
+
 const char* const USAGE =
     "usage: velta2 [-root | -window | -window-id ID] [-display NAME]\n"
     "              [-module N | -modules LIST] [-no-NAME ...] [-cycle SECONDS]\n"
     "              [-sound | -no-sound] [-fps] [-stepped | -every-refresh]\n"
     "  -root            draw on the root window\n"
     "  -window          draw in a window of its own (the default)\n"
-    "  -window-id ID    draw into the window ID (decimal or 0x hexadecimal)\n"
-    "  -module N        show only module N (1 to 20)\n"
-    "  -modules LIST    show the modules listed, such as 1,3,5-7 (default: all twenty)\n"
-    "  -no-NAME         leave out module NAME, in lower case with - for a space: -no-shechen,\n"
-    "                   -no-dorje-drak; any number of them, also with -module or -modules\n"
-    "  -cycle SECONDS   seconds each module is shown (1 to 9999, default 15)\n"
-    "  -sound           play the tune; -no-sound keeps quiet (the default)\n"
-    "  -fps             print the frames drawn each second\n"
+    "  -window-id ID    draw into the window ID (decimal or 0x hexadecimal)\n" MODULE_OPTIONS_USAGE
     "  -stepped         one frame per 31 ms step, not frames at the display's rate\n"
     "  -every-refresh   a frame at every refresh, also above 75 Hz\n";
 
@@ -28,14 +31,7 @@ const char* const WAYLAND_USAGE =
     "  -saver           cover every output until a key, a button or the pointer moves (default)\n"
     "  -wallpaper       draw under everything on every output until a signal\n"
     "  -window          draw in a window of its own; F toggles full screen\n"
-    "  -display NAME    the Wayland display (default: $WAYLAND_DISPLAY)\n"
-    "  -module N        show only module N (1 to 20)\n"
-    "  -modules LIST    show the modules listed, such as 1,3,5-7 (default: all twenty)\n"
-    "  -no-NAME         leave out module NAME, in lower case with - for a space: -no-shechen,\n"
-    "                   -no-dorje-drak; any number of them, also with -module or -modules\n"
-    "  -cycle SECONDS   seconds each module is shown (1 to 9999, default 15)\n"
-    "  -sound           play the tune; -no-sound keeps quiet (the default)\n"
-    "  -fps             print the frames drawn each second\n"
+    "  -display NAME    the Wayland display (default: $WAYLAND_DISPLAY)\n" MODULE_OPTIONS_USAGE
     "  -stepped         one frame per 31 ms step, not a frame at each refresh of the output\n"
     "  -every-refresh   a frame at every refresh, also above 75 Hz\n";
 

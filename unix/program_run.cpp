@@ -100,3 +100,14 @@ int end_run(void (*close_display)()) {
     }
     return code;
 }
+
+void load_run_settings(const ModuleOptions& options, bool keepsViews) {
+    const std::string path = settings_file_path();
+    if (!path.empty())
+        load_settings_file(path);
+    read_settings();
+    g_Held = apply_module_options(options);
+    start_with_first_module();
+    if (keepsViews)
+        g_sSavePath = path;
+}

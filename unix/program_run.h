@@ -34,6 +34,10 @@ extern StoredChoices g_Held;
 // decided; true when saved, or when this run saves nothing.
 bool save_steered_views();
 
+// Reads the settings file and the stored settings, applies the command line's module choices
+// (keeping what the file held for them in g_Held) and selects the first module; a run that keeps
+// the views the user steers saves them at the end to the same file.
+void load_run_settings(const ModuleOptions& options, bool keepsViews);
 // With the sound switch on, starts the three voices, hands them to the frame step and plays the
 // first copy of the tune.
 void start_sound();

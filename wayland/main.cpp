@@ -6,12 +6,10 @@
 #include "core/render/frame_step.h"
 #include "core/render/render_state.h"
 #include "core/render/smooth_frames.h"
-#include "core/settings/stored_settings.h"
 #include "core/settings/view_controls.h"
 #include "unix/keys.h"
 #include "unix/options.h"
 #include "unix/program_run.h"
-#include "unix/settings_file.h"
 #include "wayland/display.h"
 #include "wayland/frame_replay.h"
 #include "wayland/seat.h"
@@ -20,7 +18,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 // Frames stop when no surface has been asked for one for this long (every output off or
 // covered), and the module's showing time stops with them.
@@ -125,15 +122,8 @@ int main(int argc, char** argv) {
     }
     catch_signals();
     g_Kind = options.window;
-    const std::string path = settings_file_path();
-    if (!path.empty())
-        load_settings_file(path);
-    read_settings();
-    g_Held = apply_module_options(options);
-    start_with_first_module();
     // The saver and the window take keys, so their runs have views to keep.
-    if (g_Kind != WindowKind::Wallpaper)
-        g_sSavePath = path;
+    load_run_settings(options, g_Kind != WindowKind::Wallpaper);
 
     if (!open_display(options.display, g_Kind))
         return 1;

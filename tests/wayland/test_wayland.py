@@ -15,7 +15,6 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from compositor import Sway, as_user, lit, output_text, wait_for  # noqa: E402
 from harness.display import start_xvfb  # noqa: E402
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PROGRAM = os.path.join(os.environ["VELTA_LINUX_BUILD"], "wayland", "velta2-wayland")
 MOVE_POINTER = os.path.join(os.environ["VELTA_LINUX_BUILD"], "tests", "move_pointer")
 VELTA2 = os.path.join(os.environ["VELTA_LINUX_BUILD"], "linux", "velta2")
@@ -201,10 +200,7 @@ def test_the_saver_makes_the_drawing_calls_of_velta2():
     try:
         # Each program stops itself after its frames (tools/count_swaps.c, preloaded, sends it
         # SIGTERM at the last), so a trace holds those and no more, however fast it draws.
-        counter = os.path.join(sway.home, "libcount_swaps.so")
-        subprocess.run(["cc", "-shared", "-fPIC", "-O2", "-o", counter,
-                        os.path.join(ROOT, "tools", "count_swaps.c"), "-ldl"], check=True,
-                       timeout=120)
+        counter = swap_counter(sway)[0]["LD_PRELOAD"]
         clock = dict(LD_PRELOAD=f"{counter}:{faketime}", FAKETIME="2024-01-01 00:00:00",
                      TZ="UTC", FAKETIME_DONT_FAKE_MONOTONIC="1", VELTA_SWAP_LIMIT=str(frames))
         ours = os.path.join(sway.home, "wayland.trace")
