@@ -8,6 +8,7 @@
 #include "core/settings/module_params.h"
 #include "core/settings/view_controls.h"
 #include "unix/keys.h"
+#include "unix/messages.h"
 #include "unix/options.h"
 #include "unix/program_run.h"
 #include "linux/x11_window.h"
@@ -104,7 +105,8 @@ int main(int argc, char** argv) {
     Options options;
     char error[OPTION_ERROR_SIZE];
     if (!parse_options(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), &options, error)) {
-        std::fprintf(stderr, "velta2: %s\n%s", error, USAGE);
+        say("%s", error);
+        std::fputs(USAGE, stderr);
         return 1;
     }
     catch_signals();

@@ -1,8 +1,8 @@
 // The Linux clocks of the frame step: milliseconds of the monotonic clock, and nanosleep.
 #include "core/platform.h"
+#include "unix/messages.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <sys/syscall.h>
@@ -38,9 +38,8 @@ static void sleep_ms(uint32_t ms) {
         while (nanosleep(&rest, &rest) != 0) {
             if (errno == EINTR)
                 continue;
-            std::fprintf(stderr,
-                         "velta2: the system's sleep failed (%s); sleeping on the kernel's clock\n",
-                         std::strerror(errno));
+            say("the system's sleep failed (%s); sleeping on the kernel's clock",
+                std::strerror(errno));
             g_bSleepFailed = true;
             rest = whole; // what a refused call left in rest is not to be trusted
             break;

@@ -106,6 +106,10 @@ void load_run_settings(const ModuleOptions& options, bool keepsViews) {
     if (!path.empty())
         load_settings_file(path);
     read_settings();
+    // The values as the run begins, the file's with the defaults filled in and the read rules
+    // applied: what a save at the end compares with, so that it writes only what was steered.
+    save_settings();
+    mark_store_as_loaded();
     g_Held = apply_module_options(options);
     start_with_first_module();
     if (keepsViews)

@@ -3,6 +3,7 @@
 
 #include "core/music/decoder.h"
 #include "core/platform.h"
+#include "unix/messages.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -10,7 +11,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -43,8 +43,7 @@ std::atomic<bool> g_bSoundLostTold{false};
 
 void tell_sound_lost(const char* what, int error) {
     if (!g_bSoundLostTold.exchange(true))
-        std::fprintf(stderr, "velta2: %s (%s); the modules go on silently\n", what,
-                     pa_strerror(error));
+        say("%s (%s); the modules go on silently", what, pa_strerror(error));
 }
 
 // One copy of the tune from start to end, or until a stop or quit.

@@ -8,6 +8,7 @@
 #include "core/render/smooth_frames.h"
 #include "core/settings/view_controls.h"
 #include "unix/keys.h"
+#include "unix/messages.h"
 #include "unix/options.h"
 #include "unix/program_run.h"
 #include "wayland/display.h"
@@ -114,10 +115,12 @@ static void run_frames(bool fps) {
 }
 
 int main(int argc, char** argv) {
+    g_pProgramName = "velta2-wayland"; // the name the shared code's lines open with
     Options options;
     char error[OPTION_ERROR_SIZE];
     if (!parse_wayland_options(argc, argv, &options, error)) {
-        std::fprintf(stderr, "velta2-wayland: %s\n%s", error, WAYLAND_USAGE);
+        say("%s", error);
+        std::fputs(WAYLAND_USAGE, stderr);
         return 1;
     }
     catch_signals();

@@ -1,6 +1,7 @@
 """velta2's command line refusals, and its settings file: the view steered in its own window
 kept for the next run, also when the display goes away, corrupt and unwritable files, a full or
-read-only disk, and the root and given windows that only read it."""
+read-only disk, the root and given windows that only read it, and copies that share the file and
+end together."""
 import os
 import signal
 import subprocess
@@ -65,6 +66,62 @@ def test_steered_view_is_kept_for_the_next_run(screen, velta, tmp_path):
     second = steer(screen, velta)
     assert depth_shown(second) == pytest.approx(48.4)
     assert second.err() == ""
+
+
+def start_copy(screen, velta, module):
+    """velta2 in a window of its own on module, among other copies: returns it and its window
+    once it draws (its -fps line about the display comes at its first frame). Mesa skips the
+    pixels: the copies only have to take keys and save."""
+    before = set(screen.windows())
+    v = velta("-window", "-module", module, "-fps", env={"GALLIUM_NOOP": "1"}, ready=False)
+    assert wait_until(lambda: "Hz display" in v.out() or v.proc.poll() is not None, 10,
+                      0.02), v.err()
+    window = wait_until(lambda: set(screen.windows()) - before, 10, 0.02)
+    assert len(window) == 1, v.err()
+    return v, window.pop()
+
+
+def steer_copy(screen, v, window, *keys):
+    """Types keys into the copy's window, then F11; returns the depth it then shows."""
+    shown = v.out().count("g_fDepth")
+    screen.run("xdotool", "key", "--window", window, "--delay", "50", *keys, "F11")
+    assert wait_until(lambda: v.out().count("g_fDepth") > shown, 10, 0.02), v.err()
+    return float(v.out().split("g_fDepth")[-1].split()[0])
+
+
+def stored(path):
+    """The file's values; every line but the header's must be one (a whole file)."""
+    lines = [l for l in path.read_text().splitlines() if l and l[0] not in "#["]
+    assert all("=" in l for l in lines), lines
+    return {name: int(value) for name, value in (l.split("=") for l in lines)}
+
+
+def test_copies_ended_together_each_keep_their_view_and_leave_the_file_whole(screen, velta,
+                                                                             tmp_path):
+    # One copy per monitor, as XScreenSaver runs them, ended at once; each steered its module.
+    path = settings_path(tmp_path)
+    for n in range(int(os.environ.get("VELTA_COPIES_ROUNDS", 5))):
+        copies = [start_copy(screen, velta, module) for module in (1, 2, 3)]
+        depths = [steer_copy(screen, v, window, "Next") for v, window in copies]
+        for v, _ in copies:
+            v.proc.send_signal(signal.SIGTERM)
+        for v, _ in copies:
+            assert v.wait() == 0 and v.err() == "", (n, v.err())
+        values = stored(path)
+        # The file holds hundredths, cut short; F11 shows six decimals.
+        kept = [values[f"mod{k} depth"] for k in (1, 2, 3)]
+        assert all(abs(stored - d * 100) < 1 for stored, d in zip(kept, depths)), (n, kept, depths)
+        assert len(values) == 20 * 8 + 2
+        assert os.listdir(path.parent) == ["settings.ini"], n
+
+
+def test_a_copy_that_steered_nothing_keeps_what_another_saved(screen, velta, tmp_path):
+    a, window = start_copy(screen, velta, 1)
+    b, _ = start_copy(screen, velta, 1)
+    assert steer_copy(screen, a, window, "Next") == pytest.approx(49.0)
+    assert a.end() == 0
+    assert b.end() == 0 and b.err() == ""
+    assert stored(settings_path(tmp_path))["mod1 depth"] == 4900
 
 
 def test_corrupt_file_means_defaults_a_warning_and_is_kept_aside(screen, velta, tmp_path):
@@ -134,7 +191,7 @@ def test_display_that_goes_away_ends_the_run_at_once_with_its_views_saved(velta,
 
 
 @pytest.mark.skipif(os.geteuid() != 0, reason="mounting a small disk needs root")
-def test_full_or_read_only_disk_keeps_the_old_file_and_ends_with_1(velta, tmp_path):
+def test_full_or_read_only_disk_keeps_the_old_file_and_ends_with_1(screen, velta, tmp_path):
     config = tmp_path / "config"
     config.mkdir()
     subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", config], check=True)
@@ -147,7 +204,8 @@ def test_full_or_read_only_disk_keeps_the_old_file_and_ends_with_1(velta, tmp_pa
         for cause in ("No space left on device", "Read-only file system"):
             if cause.startswith("Read-only"):
                 subprocess.run(["mount", "-o", "remount,ro", config], check=True)
-            v = velta("-window", "-module", "1")
+            v, window = start_copy(screen, velta, 1)
+            steer_copy(screen, v, window, "Next")
             assert v.end(signal.SIGTERM) == 1
             assert v.err().splitlines() == [f"velta2: cannot write {path} ({cause}); the "
                                             "settings were not saved"]

@@ -1,5 +1,6 @@
 // The Linux settings file: a round trip through the disk, hand-written, corrupt and unreadable
-// files, a folder that cannot be made, and saves killed half-way.
+// files, a folder that cannot be made, saves killed half-way, and copies that save into one file
+// at the same time.
 #include "core/platform.h"
 #include "core/settings/stored_settings.h"
 #include "unix/settings_file.h"
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -44,6 +46,17 @@ class SettingsFile : public ::testing::Test {
         return text.str();
     }
 
+    // The names in folder, sorted, each followed by a space.
+    static std::string files_in(const std::string& folder) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.insert(entry.path().filename());
+        std::string list;
+        for (const auto& name : names)
+            list += name + " ";
+        return list;
+    }
+
     std::string dir;
 };
 
@@ -70,8 +83,7 @@ TEST_F(SettingsFile, RoundTripMakesTheFoldersAndReplacesTheOldFile) {
     ASSERT_TRUE(save_settings_file(path));
     load(path);
     EXPECT_EQ(read_stored_value("mod1 depth", -1), 5000);
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
-    EXPECT_FALSE(fs::exists(path + ".bad"));
+    EXPECT_EQ(files_in(dir + "/config/velta2"), "settings.ini ");
 }
 
 TEST_F(SettingsFile, CorruptFileMeansDefaultsAndOneWarningAndIsKeptAsideWhenSaved) {
@@ -149,7 +161,7 @@ TEST_F(SettingsFile, KilledWhileSavingLeavesTheOldOrTheNewFileWhole) {
         usleep(random() % 4000);
         kill(saver, SIGKILL);
         waitpid(saver, nullptr, 0);
-        inSave += fs::exists(path + ".tmp");
+        inSave += files_in(dir) != "settings.ini ";
         ASSERT_EQ(load(path), "") << run;
         const int32_t saved = read_stored_value("value 0", -1);
         ASSERT_GE(saved, 0) << run;
@@ -157,4 +169,64 @@ TEST_F(SettingsFile, KilledWhileSavingLeavesTheOldOrTheNewFileWhole) {
             ASSERT_EQ(read_stored_value(("value " + std::to_string(k)).c_str(), -1), saved) << run;
     }
     EXPECT_GT(inSave, 100);
+    set_all(-1); // the next save clears what the cut-short ones left
+    ASSERT_TRUE(save_settings_file(path));
+    EXPECT_EQ(files_in(dir), "settings.ini ");
+}
+
+TEST_F(SettingsFile, CopiesSaveOnlyWhatTheyChangedIntoTheFileAsItIsThen) {
+    const std::string path = dir + "/settings.ini";
+    put(path, "mod1 depth=5000\nmod2 depth=6000\n");
+    load(path);
+    write_stored_value("mod3 depth", 7000); // filled in before the run begins
+    mark_store_as_loaded();
+    write_stored_value("mod2 depth", 6100); // steered
+    // Another copy saved module 1 and a name of its own after this one loaded.
+    put(path, "mod1 depth=5500\nmod2 depth=6000\nmod9 speed=300\n");
+    ASSERT_TRUE(save_settings_file(path));
+    EXPECT_EQ(load(path), "");
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, int32_t>>{
+             {"mod1 depth", 5500}, {"mod2 depth", 6100}, {"mod9 speed", 300}, {"mod3 depth", 7000}})
+        EXPECT_EQ(read_stored_value(name, -1), value) << name;
+
+    // Nothing changed since: nothing written over what another copy saved.
+    put(path, "mod1 depth=4000\n");
+    ASSERT_TRUE(save_settings_file(path));
+    EXPECT_EQ(text_of(path), "mod1 depth=4000\n");
+
+    // Three copies that loaded the same file and save together, a hundred times: each keeps its
+    // own module's view, the file stays whole and no temporary file is left.
+    for (int round = 1; round <= 100; ++round) {
+        int loaded[2], go[2];
+        ASSERT_EQ(pipe(loaded), 0);
+        ASSERT_EQ(pipe(go), 0);
+        pid_t copies[3];
+        for (int copy = 0; copy < 3; ++copy) {
+            copies[copy] = fork();
+            ASSERT_GE(copies[copy], 0);
+            if (copies[copy] == 0) {
+                close(go[1]);
+                load_settings_file(path);
+                char byte = 0;
+                (void)!write(loaded[1], &byte, 1);
+                (void)!read(go[0], &byte, 1); // the end of the pipe: all have loaded
+                write_stored_value(("mod" + std::to_string(copy + 1) + " depth").c_str(), round);
+                _exit(save_settings_file(path) ? 0 : 1);
+            }
+        }
+        char byte;
+        for (int copy = 0; copy < 3; ++copy)
+            ASSERT_EQ(read(loaded[0], &byte, 1), 1);
+        for (int fd : {loaded[0], loaded[1], go[0], go[1]})
+            close(fd);
+        for (pid_t copy : copies) {
+            int status = -1;
+            waitpid(copy, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << round;
+        }
+        ASSERT_EQ(load(path), "") << round;
+        for (const char* name : {"mod1 depth", "mod2 depth", "mod3 depth"})
+            ASSERT_EQ(read_stored_value(name, -1), round) << name << " in round " << round;
+        ASSERT_EQ(files_in(dir), "settings.ini ") << round;
+    }
 }
