@@ -14,8 +14,10 @@ def test_copies_every_3_2_s_on_at_most_three_voices(velta, sound):
     with sound.record() as rec:
         v = velta("-root", "-module", "1", "-sound", env=sound.env)
         assert wait_until(rec.streams, 5), "no copy of the tune began"
-        # Up to the fourth copy, which starts on the first voice once its copy has ended.
-        time.sleep(3 * VOICE_INTERVAL + 0.6 - (rec.now() - rec.streams()[0][0]))
+        # Up to the fourth copy, which starts on the first voice once its copy has ended; the
+        # fifth is a whole interval away.
+        assert wait_until(lambda: len(rec.streams()) >= 4, 30, 0.05), \
+            rec.streams()
         ended = rec.now()
         assert v.end(signal.SIGTERM) == 0
     spans = rec.streams()
