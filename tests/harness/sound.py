@@ -41,6 +41,13 @@ class Recording:
         """(opened, closed or None) of every sink input seen, in order of appearance."""
         return sorted((t, self.closed.get(i)) for i, t in self.opened.items())
 
+    def copies(self):
+        """The streams that lived long enough to be a copy of the tune, once they have: Wine's
+        wave-out opens and closes probing streams of its own, a few milliseconds each, when a
+        device is opened."""
+        now = self.now()
+        return [(a, b) for a, b in self.streams() if (now if b is None else b) - a > 0.2]
+
     def samples(self):
         """The left channel as 16-bit integers."""
         frames = array.array("h", bytes(self.data[:len(self.data) // 4 * 4]))
