@@ -34,6 +34,18 @@ class Driver:
                 return value
             time.sleep(interval)
 
+    def send(self, method, **params):
+        """For a driver over a JSON command socket (self._socket): sends one command and returns
+        its result; events that come meanwhile go to self._note."""
+        self._next_id = getattr(self, "_next_id", 0) + 1
+        self._socket.send(json.dumps({"id": self._next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self._socket.recv())
+            if message.get("id") == self._next_id:
+                assert "error" not in message, f"{method}: {message}"
+                return message.get("result", {})
+            self._note(message)
+
     def open_page(self, url, frames=5):
         """Opens Velta II's page at url and waits until it has drawn that many frames."""
         self.navigate(url)
@@ -46,6 +58,16 @@ class Driver:
             "new Promise(function (done) { const drawn = velta.frames;"
             f" let left = {count}; requestAnimationFrame(function wait() {{"
             " if (--left > 0) requestAnimationFrame(wait); else done(velta.frames - drawn); }); })")
+
+
+def end_process(process):
+    """Ends a process started by the harness: asked first, killed after ten seconds."""
+    process.terminate()
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 def serve_folder(folder):
@@ -80,7 +102,6 @@ class Browser(Driver):
         self.exceptions = []  # texts of uncaught exceptions
         self.requests = []    # URLs the page asked for
         self._events = []
-        self._next_id = 0
         self._socket = websocket.create_connection(self._page_socket_url(), timeout=60,
                                                    suppress_origin=True)
         for domain in ("Page", "Runtime", "Log", "Network"):
@@ -124,17 +145,6 @@ class Browser(Driver):
         elif method == "Network.requestWillBeSent":
             self.requests.append(params["request"]["url"])
         self._events.append(message)
-
-    def send(self, method, **params):
-        """Sends one command and returns its result; events that come meanwhile are kept."""
-        self._next_id += 1
-        self._socket.send(json.dumps({"id": self._next_id, "method": method, "params": params}))
-        while True:
-            message = json.loads(self._socket.recv())
-            if message.get("id") == self._next_id:
-                assert "error" not in message, f"{method}: {message['error']}"
-                return message.get("result", {})
-            self._note(message)
 
     def add_script_on_load(self, source):
         """Runs source in every page before its own scripts."""
@@ -181,10 +191,5 @@ class Browser(Driver):
         try:
             self._socket.close()
         finally:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+            end_process(self.process)
             shutil.rmtree(self.profile, ignore_errors=True)

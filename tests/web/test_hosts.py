@@ -53,6 +53,13 @@ def host_page(browser, folder, calls):
     return httpd
 
 
+def assert_pause_stops_frames(browser, pause, resume):
+    """No frame in ten animation frames after the call pause, one in each after resume."""
+    for call, frames in [(pause, 0), (resume, 10)]:
+        browser.evaluate(call + "; 0")
+        assert browser.frames_drawn_in(10) == frames, call
+
+
 def test_the_packages_describe_the_page_and_its_three_settings(lively):
     info = read_json(lively, "LivelyInfo.json")
     assert info["Type"] == 1 and info["Title"] and info["Desc"] and info["Author"], info
@@ -96,10 +103,8 @@ def test_lively_settings_and_its_pause_reach_the_page(browser, lively):
         assert browser.evaluate("[velta.module(), velta.cycle(), velta.sound()]") == [3, 42, False]
         assert "bad value for cycle: 0" in browser.evaluate("document.getElementById('line')"
                                                             ".textContent")
-        browser.evaluate("livelyWallpaperPlaybackChanged('{\"IsPaused\":true}'); 0")
-        assert browser.frames_drawn_in(10) == 0
-        browser.evaluate("livelyWallpaperPlaybackChanged('{\"IsPaused\":false}'); 0")
-        assert browser.frames_drawn_in(10) == 10
+        assert_pause_stops_frames(browser, "livelyWallpaperPlaybackChanged('{\"IsPaused\":true}')",
+                                  "livelyWallpaperPlaybackChanged('{\"IsPaused\":false}')")
         assert not browser.errors()
     finally:
         httpd.shutdown()
@@ -123,10 +128,8 @@ def test_wallpaper_engine_settings_frame_cap_and_pause_reach_the_page(browser):
         assert all(t - now[0] >= (j - 1.25) * 100 for j, t in enumerate(now)), now
         browser.evaluate("wallpaperPropertyListener.applyGeneralProperties({fps: 0}); 0")
         assert browser.frames_drawn_in(10) == 10
-        browser.evaluate("wallpaperPropertyListener.setPaused(true); 0")
-        assert browser.frames_drawn_in(10) == 0
-        browser.evaluate("wallpaperPropertyListener.setPaused(false); 0")
-        assert browser.frames_drawn_in(10) == 10
+        assert_pause_stops_frames(browser, "wallpaperPropertyListener.setPaused(true)",
+                                  "wallpaperPropertyListener.setPaused(false)")
         assert not browser.errors()
     finally:
         httpd.shutdown()
