@@ -5,7 +5,7 @@ files, a preview picture from the gallery and the host's description of the page
 three settings, which the page reads from the host's calls: the module (0 = all twenty, k =
 module k), the seconds per module and the tune.
 
-    make_host_packages.py PAGE_DIR VERSION LIVELY_ZIP WALLPAPER_ENGINE_DIR
+    make_host_packages.py PAGE_DIR LIVELY_ZIP WALLPAPER_ENGINE_DIR
 """
 import json
 import os
@@ -31,9 +31,9 @@ CYCLE_DEFAULT, CYCLE_MIN, CYCLE_MAX = 15, 1, 600
 MODULE_LABELS = ["All twenty modules"] + [f"{k} {name}" for k, name in enumerate(NAMES, 1)]
 
 
-def lively_info(version):
+def lively_info():
     return {
-        "AppVersion": version, "Title": TITLE, "Desc": DESCRIPTION, "Author": AUTHOR,
+        "Title": TITLE, "Desc": DESCRIPTION, "Author": AUTHOR,
         "License": "", "Contact": "", "Type": 1, "FileName": "index.html",
         # The page pauses its frames and its sound when Lively says it is hidden.
         "Arguments": "--pause-event true",
@@ -50,10 +50,10 @@ def lively_properties():
     }
 
 
-def wallpaper_engine_project(version):
+def wallpaper_engine_project():
     return {
         "type": "web", "file": "index.html", "title": TITLE, "description": DESCRIPTION,
-        "preview": PREVIEW, "version": version,
+        "preview": PREVIEW,
         "general": {"properties": {
             "module": {"order": 0, "type": "combo", "text": "Module", "value": 0,
                        "options": [{"label": label, "value": k}
@@ -79,13 +79,13 @@ def write_json(path, value):
 
 
 def main():
-    page_dir, version, lively_zip, engine_dir = sys.argv[1:5]
+    page_dir, lively_zip, engine_dir = sys.argv[1:4]
     files = package_files(page_dir)
 
     with zipfile.ZipFile(lively_zip + ".new", "w", zipfile.ZIP_DEFLATED) as z:
         for name, path in files:
             z.write(path, name)
-        z.writestr("LivelyInfo.json", json.dumps(lively_info(version), indent=2) + "\n")
+        z.writestr("LivelyInfo.json", json.dumps(lively_info(), indent=2) + "\n")
         z.writestr("LivelyProperties.json", json.dumps(lively_properties(), indent=2) + "\n")
     os.replace(lively_zip + ".new", lively_zip)
 
@@ -93,7 +93,7 @@ def main():
     for name, path in files:
         os.makedirs(os.path.dirname(os.path.join(engine_dir, name)), exist_ok=True)
         shutil.copyfile(path, os.path.join(engine_dir, name))
-    write_json(os.path.join(engine_dir, "project.json"), wallpaper_engine_project(version))
+    write_json(os.path.join(engine_dir, "project.json"), wallpaper_engine_project())
 
 
 if __name__ == "__main__":

@@ -153,10 +153,11 @@
   }
   function noop() {}
 
-  // A host's cap of frames a second (0: none beyond the page's own): a frame when the cap's
-  // interval has passed since the last one was due, up to a quarter of it early for the jitter of
-  // animation frames. A frame later than a whole interval starts the count again from itself, so
-  // frames never come in a burst to catch up: n frames span at least (n - 1.25) intervals.
+  // A host's cap of frames a second (0: none beyond the page's own). Frames are due one interval
+  // apart and may come a quarter of one early, for the jitter of animation frames; a late frame
+  // leaves the next one due on time, so the frames keep the cap on average, but one more than an
+  // interval late starts the count again from itself, so frames never come in a burst: the k-th
+  // frame after any frame comes at least k - 1.25 intervals after it.
   let capInterval = 0, capDue = null;
   function capAllows(now) {
     return !capInterval || capDue === null || now >= capDue - capInterval / 4;
