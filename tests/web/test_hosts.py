@@ -53,11 +53,13 @@ def host_page(browser, folder, calls):
     return httpd
 
 
-def assert_pause_stops_frames(browser, pause, resume):
-    """No frame in ten animation frames after the call pause, one in each after resume."""
-    for call, frames in [(pause, 0), (resume, 10)]:
+def assert_pause_stops_frames(browser, pause, resume, sound_state=None):
+    """No frame in ten animation frames after the call pause, one in each after resume; the
+    page's sound, if started, suspended and running again."""
+    for call, frames, state in [(pause, 0, "suspended"), (resume, 10, "running")]:
         browser.evaluate(call + "; 0")
         assert browser.frames_drawn_in(10) == frames, call
+        assert not sound_state or browser.wait_for(f"{sound_state} === '{state}'"), call
 
 
 def test_the_packages_describe_the_page_and_its_three_settings(lively):
@@ -98,13 +100,15 @@ def test_lively_settings_and_its_pause_reach_the_page(browser, lively):
                       " livelyPropertyListener('cycle', 42); livelyPropertyListener('sound', true);")
     try:
         assert browser.evaluate("[velta.module(), velta.cycle(), velta.sound()]") == [7, 42, True]
+        browser.key("KeyX", "x")  # lets the tune start
         browser.evaluate("livelyPropertyListener('module', 3); livelyPropertyListener('cycle', 0);"
                          " livelyPropertyListener('sound', false); 0")
         assert browser.evaluate("[velta.module(), velta.cycle(), velta.sound()]") == [3, 42, False]
         assert "bad value for cycle: 0" in browser.evaluate("document.getElementById('line')"
                                                             ".textContent")
         assert_pause_stops_frames(browser, "livelyWallpaperPlaybackChanged('{\"IsPaused\":true}')",
-                                  "livelyWallpaperPlaybackChanged('{\"IsPaused\":false}')")
+                                  "livelyWallpaperPlaybackChanged('{\"IsPaused\":false}')",
+                                  "Module.veltaVoices.context.state")
         assert not browser.errors()
     finally:
         httpd.shutdown()
