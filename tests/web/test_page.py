@@ -41,10 +41,11 @@ def browser(server):
 
 
 @pytest.fixture(scope="module", params=["chromium", "firefox", "webkit"])
-def engine(request, browser):
-    """Each engine in turn, started once; Chromium is the browser above."""
+def engine(request):
+    """Each engine in turn, started once; Chromium is the browser above. (ctest runs each
+    engine's tests as an entry of its own, chosen by name with -k.)"""
     if request.param == "chromium":
-        yield browser
+        yield request.getfixturevalue("browser")
         return
     b = start_engine(request.param)
     yield b
