@@ -71,13 +71,16 @@ deb: deps $(LINUX_BUILD)/CMakeCache.txt
 	cp $(LINUX_BUILD)/velta2_*.deb dist/
 	@ls dist/velta2_*.deb
 
-# The browser page, dist/web/: index.html, velta2.js, the gallery and its pictures.
+# The browser page, dist/web/: index.html, velta2.js, the gallery and its pictures, the manifest,
+# worker and icons; and the page for the desktop hosts, dist/velta2-lively.zip and
+# dist/velta2-wallpaper-engine/.
 web: deps $(WEB_BUILD)/CMakeCache.txt
 	cmake --build $(WEB_BUILD) -j$(JOBS) --target web_page
-	rm -rf dist/web
+	rm -rf dist/web dist/velta2-wallpaper-engine
 	mkdir -p dist
 	cp -r $(WEB_BUILD)/dist-web dist/web
-	@echo "dist/web/index.html"
+	cp -r $(WEB_BUILD)/velta2-wallpaper-engine $(WEB_BUILD)/velta2-lively.zip dist/
+	@echo "dist/web/index.html dist/velta2-lively.zip dist/velta2-wallpaper-engine/"
 
 # Fuzzes the decoders, the Linux settings file reader and the Linux option parser natively with
 # sanitizers for a bounded time (FUZZ_SECONDS each), or FUZZ_RUNS runs each.

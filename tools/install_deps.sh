@@ -15,7 +15,7 @@ googletest nsis apitrace faketime
 clang libclang-rt-14-dev libvorbis-dev
 g++ pkg-config libx11-dev libxrandr-dev libgl-dev libglu1-mesa-dev libpulse-dev libegl-dev libegl-mesa0
 xscreensaver xscreensaver-gl
-emscripten chromium python3-websocket
+emscripten chromium python3-websocket firefox-esr webkit2gtk-driver
 libwayland-dev wayland-protocols libegl-dev libxkbcommon-dev
 sway grim wtype swayidle weston
 "

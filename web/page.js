@@ -1,7 +1,9 @@
 // The page around the core: the canvas filling the window at the device's pixel ratio, a frame
 // at each animation frame (every second one above 75 Hz) showing the modules between their 31 ms
-// steps, or with ?stepped=1 a frame each time 31 ms have passed, the keys, full screen, the hidden cursor, the frame-rate corner,
-// the settings in localStorage, the voices through Web Audio, and a lost WebGL context.
+// steps, or with ?stepped=1 a frame each time 31 ms have passed, the keys, full screen, the hidden
+// cursor, the frame-rate corner, the settings in localStorage, the voices through Web Audio, a
+// lost WebGL context, the calls of desktop hosts (Lively Wallpaper, Wallpaper Engine) and the
+// worker that keeps the page for offline use.
 // Appended to the compiled program's script, so it shares its scope (HEAP16, UTF8ToString).
 (function () {
   "use strict";
@@ -91,8 +93,9 @@
   };
   Module.veltaVoices = voices;
 
+  // Sound only when it is on, and once the browser allows it.
   function startSound() {
-    if (voices.context) return;
+    if (voices.context || !started || !Module._web_sound_on()) return;
     const AudioContext = window.AudioContext || window.webkitAudioContext;
     if (!AudioContext) return;
     voices.context = new AudioContext();
@@ -133,15 +136,36 @@
     times: [],
     module: function () { return Module._web_module(); },
     view: function (i) { return Module._web_view_value(i); },
+    cycle: function () { return Module._web_cycle_seconds(); },
+    sound: function () { return Module._web_sound_on() === 1; },
   };
   window.velta = status;
 
-  let started = false, hidden = document.hidden, lost = false, paused = false;
+  // No frames and no sound while the page is hidden, its context lost or a host pauses it; the
+  // voices' clock stands still meanwhile and goes on where it was.
+  let started = false, hidden = document.hidden, lost = false, hostPaused = false, paused = false;
   function updatePause() {
-    const now = started && (hidden || lost);
+    const now = started && (hidden || lost || hostPaused);
     if (now === paused) return;
     paused = now;
     Module._web_pause(paused ? 1 : 0);
+    if (voices.context) (paused ? voices.context.suspend() : voices.context.resume()).catch(noop);
+  }
+  function noop() {}
+
+  // A host's cap of frames a second (0: none beyond the page's own). Frames are due one interval
+  // apart and may come a quarter of one early, for the jitter of animation frames; a late frame
+  // leaves the next one due on time, so the frames keep the cap on average, but one more than an
+  // interval late starts the count again from itself, so frames never come in a burst: the k-th
+  // frame after any frame comes at least k - 1.25 intervals after it.
+  let capInterval = 0, capDue = null;
+  function capAllows(now) {
+    return !capInterval || capDue === null || now >= capDue - capInterval / 4;
+  }
+  function capCounts(now) {
+    if (!capInterval) return;
+    if (capDue === null || now - capDue >= capInterval) capDue = now;
+    capDue += capInterval;
   }
 
   const TIMES_KEPT = 600;
@@ -167,9 +191,10 @@
   function animate(now) {
     requestAnimationFrame(animate);
     if (paused) {
-      due = null;
+      due = capDue = null;
       return;
     }
+    if (!capAllows(now)) return;
     if (stepped) {
       if (due === null || now - due >= STEP_MS) due = now;
       else if (now < due) return;
@@ -178,10 +203,14 @@
       if (fitCanvas()) Module._web_resize(width, height);
       Module._web_step();
       noteFrame(now, shown);
+      capCounts(now);
       return;
     }
     if (fitCanvas()) Module._web_resize(width, height);
-    if (Module._web_frame(now)) noteFrame(now, Module._web_scene_time());
+    if (Module._web_frame(now)) {
+      noteFrame(now, Module._web_scene_time());
+      capCounts(now);
+    }
   }
 
   function toggleFullScreen() {
@@ -197,7 +226,62 @@
     cursorTimer = setTimeout(function () { document.body.style.cursor = "none"; }, CURSOR_IDLE_MS);
   }
 
+  // Desktop hosts' settings arrive as calls on the globals below, which exist before the
+  // WebAssembly starts; what comes before it is ready is kept and handed over at the start. Each
+  // value goes in as a number, whatever type the host gives: a switch 1 or 0, a text its number.
+  const hostPending = [];
+  function hostChoice(name, value) {
+    const number = typeof value === "boolean" ? (value ? 1 : 0)
+      : typeof value === "number" ? value
+      : typeof value === "string" && value.trim() !== "" ? Number(value) : NaN;
+    if (!Module.calledRun) {
+      hostPending.push([String(name), number]);
+      return;
+    }
+    Module.ccall("web_host_choice", "number", ["string", "number"], [String(name), number]);
+    if (!started) return;
+    if (!Module._web_sound_on()) voices.stop();
+    else if (navigator.userActivation && navigator.userActivation.hasBeenActive) startSound();
+  }
+  function setHostPaused(on) {
+    hostPaused = on;
+    updatePause();
+  }
+
+  // Lively Wallpaper: one call per property at load and at each change (a dropdown's index, a
+  // slider's number, a checkbox's boolean); with --pause-event, the playback state as JSON text.
+  window.livelyPropertyListener = hostChoice;
+  window.livelyWallpaperPlaybackChanged = function (data) {
+    let state = data;
+    try {
+      if (typeof data === "string") state = JSON.parse(data);
+    } catch (e) {
+      return;
+    }
+    if (state && typeof state.IsPaused === "boolean") setHostPaused(state.IsPaused);
+  };
+  // Wallpaper Engine: every user property ({name: {value}}) at load, then the changed ones; the
+  // user's frame-rate limit; and pausing, where the user lets it.
+  window.wallpaperPropertyListener = {
+    applyUserProperties: function (properties) {
+      for (const name in properties) {
+        const property = properties[name];
+        if (property !== null && typeof property === "object" && "value" in property)
+          hostChoice(name, property.value);
+      }
+    },
+    applyGeneralProperties: function (properties) {
+      if (!properties || !("fps" in properties)) return;
+      const fps = Number(properties.fps);
+      capInterval = fps > 0 && fps < Infinity ? 1000 / fps : 0;
+      capDue = null;
+    },
+    setPaused: function (on) { setHostPaused(on === true); },
+  };
+
   function start() {
+    for (const choice of hostPending.splice(0))
+      Module.ccall("web_host_choice", "number", ["string", "number"], choice);
     fitCanvas();
     const result = Module.ccall("web_start", "number", ["string", "number", "number"],
                                 [window.location.search, width, height]);
@@ -233,18 +317,36 @@
   window.addEventListener("pagehide", function () {
     if (started) Module._web_save();
   });
+  // While the context is lost the window shows black: some engines (WebKit) go on showing the
+  // canvas's last picture, so the canvas is hidden until the context is back.
   canvas.addEventListener("webglcontextlost", function (e) {
     e.preventDefault(); // asks for the context back
+    canvas.style.visibility = "hidden";
     lost = true;
     if (started) Module._web_context_lost();
     updatePause();
   });
   canvas.addEventListener("webglcontextrestored", function () {
+    canvas.style.visibility = "";
     lost = false;
     if (started && !Module._web_context_restored())
       Module.veltaShowLine("the picture cannot be made again", "error");
     updatePause();
   });
+
+  // Installable and offline, when served: the manifest, and the worker that keeps the page's own
+  // files. From disk (where the manifest cannot be read) and in hosts without workers, neither.
+  function registerWorker() {
+    if (!/^https?:$/.test(location.protocol)) return;
+    const manifest = document.createElement("link");
+    manifest.rel = "manifest";
+    manifest.href = "manifest.webmanifest";
+    document.head.appendChild(manifest);
+    if ("serviceWorker" in navigator)
+      navigator.serviceWorker.register("velta2-worker.js").catch(noop);
+  }
+  if (document.readyState === "complete") registerWorker();
+  else window.addEventListener("load", registerWorker);
 
   showCursor();
   if (Module.calledRun) start();

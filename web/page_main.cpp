@@ -1,6 +1,6 @@
-// The page's program: the options from the URL, the settings from localStorage, the WebGL
-// context on the page's canvas and the core's frame step, driven by page.js through the
-// functions exported here. Main thread only.
+// The page's program: its options from the URL and a desktop host's calls, the views from
+// localStorage, the WebGL context on the page's canvas and the core's frame step, driven by
+// page.js through the functions exported here. Main thread only.
 #include "core/platform.h"
 #include "core/render/frame_step.h"
 #include "core/render/gl_scene.h"
@@ -10,7 +10,10 @@
 #include "core/settings/module_params.h"
 #include "core/settings/options.h"
 #include "core/settings/stored_settings.h"
+#include "core/settings/view_controls.h"
+#include "web/host_choices.h"
 #include "web/keys.h"
+#include "web/stored_values.h"
 #include "web/url_options.h"
 #include "web/voices.h"
 #include "web/webgl_renderer.h"
@@ -22,7 +25,10 @@
 
 namespace {
 
-StoredChoices g_Held; // what the store holds for the choices the URL makes
+StoredChoices g_Held; // what the store holds for the choices the options make
+ModuleOptions g_UrlOptions;
+HostChoices g_Host; // kept from before the start too
+bool g_bStarted;
 int g_nWidth = 1, g_nHeight = 1;
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE g_hContext;
 int g_nTuneSamples, g_nTuneChannels, g_nTuneRate;
@@ -41,21 +47,34 @@ void save_views() {
     restore_stored_choices(running);
 }
 
+// The URL's options with the host's choices over them take the place of the stored choices. A
+// module on screen that is no longer chosen gives way to the next chosen one at once.
+void apply_choices() {
+    apply_module_options(with_host_choices(g_UrlOptions, g_Host));
+    const int next =
+        g_nModule && g_Mods[g_nModule].active ? g_nModule : next_enabled_module(g_nModule);
+    if (next != g_nModule)
+        show_module(next);
+}
+
 } // namespace
 
 extern "C" {
 
-// Starts the page on its canvas of width x height pixels with the URL's query. A bad option is
-// named on the page and the defaults used instead. Returns 1 when the canvas can be drawn on.
+// Starts the page on its canvas of width x height pixels with the URL's query and the host's
+// choices made so far. A bad option is named on the page and the URL's defaults used instead.
+// Returns 1 when the canvas can be drawn on, with 2 added for the frame-rate corner and 4 for
+// stepped frames.
 EMSCRIPTEN_KEEPALIVE int web_start(const char* query, int width, int height) {
-    ModuleOptions options;
+    ModuleOptions& options = g_UrlOptions;
     char error[OPTION_ERROR_SIZE];
     if (!parse_url_options(query, &options, error)) {
         js_option_problem(error);
         parse_url_options("", &options, error);
     }
     read_settings();
-    g_Held = apply_module_options(options);
+    learn_stored_values();
+    g_Held = apply_module_options(with_host_choices(options, g_Host));
     start_with_first_module();
 
     EmscriptenWebGLContextAttributes attributes;
@@ -77,12 +96,30 @@ EMSCRIPTEN_KEEPALIVE int web_start(const char* query, int width, int height) {
     g_bSaverMode = true; // the modules cycle
     g_bFullScreen = true;
     g_dwCycleStart = g_pfnTickCount();
-    if (g_bSound) {
-        g_pfnPlayVoice = play_voice;
-        g_pfnStopVoices = stop_voices;
-    }
+    g_pfnPlayVoice = play_voice; // the frame step starts voices only while the sound is on
+    g_pfnStopVoices = stop_voices;
     g_Pacer.capped = !options.everyRefresh;
+    g_bStarted = true;
     return 1 | (options.fps ? 2 : 0) | (options.stepped ? 4 : 0);
+}
+
+// A host's setting (see host_choices.h), before the start or while the page runs. Returns 1 when
+// taken, 0 for a setting that is not the page's, and -1 for a bad value, which is named on the
+// page and leaves the choice as it was.
+EMSCRIPTEN_KEEPALIVE int web_host_choice(const char* name, double value) {
+    char error[OPTION_ERROR_SIZE];
+    switch (read_host_choice(&g_Host, name, value, error)) {
+    case HostChoiceRead::Unknown:
+        return 0;
+    case HostChoiceRead::Refused:
+        js_option_problem(error);
+        return -1;
+    case HostChoiceRead::Taken:
+        break;
+    }
+    if (g_bStarted)
+        apply_choices();
+    return 1;
 }
 
 // One frame of the core, paced by page.js to one per 31 ms step.
@@ -174,6 +211,14 @@ EMSCRIPTEN_KEEPALIVE int web_tune_rate() {
 
 EMSCRIPTEN_KEEPALIVE int web_module() {
     return g_nModule;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_cycle_seconds() {
+    return g_nCycleTime;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_sound_on() {
+    return g_bSound ? 1 : 0;
 }
 
 // The live view value i (0 depth, 1 horz, 2 vert, 3 xrot, 4 yrot, 5 zrot, 6 speed).

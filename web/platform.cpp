@@ -1,5 +1,5 @@
-// What the page supplies to the core: the embedded glyph image and tune, the settings in the
-// browser's localStorage, the clocks, the alert line, presenting a frame and the voices. The
+// What the page supplies to the core: the embedded glyph image and tune, the clocks, the alert
+// line, presenting a frame and the voices (the stored values are in stored_values.cpp). The
 // JavaScript halves live in page.js; these reach them through the Module object.
 #include "core/platform.h"
 
@@ -18,24 +18,6 @@ EmbeddedData find_embedded(EmbeddedKind kind, const char* name, int id) {
     if (kind == EmbeddedKind::Tune && name && std::strcmp(name, "TESTOGG") == 0)
         return {velta_tune, velta_tune_size};
     return {nullptr, 0};
-}
-
-// A stored value is a decimal 32-bit integer under the value's own name. Anything else there
-// counts as absent, with one warning per name; a store that cannot be reached at all (storage
-// turned off) is warned of once and holds nothing.
-EM_JS(int, js_read_stored_value, (const char* name, int32_t* value),
-      { return Module.veltaStore.read(UTF8ToString(name), value); });
-
-EM_JS(int, js_write_stored_value, (const char* name, int32_t value),
-      { return Module.veltaStore.write(UTF8ToString(name), value); });
-
-int32_t read_stored_value(const char* name, int32_t fallback) {
-    int32_t value = fallback;
-    return js_read_stored_value(name, &value) ? value : fallback;
-}
-
-bool write_stored_value(const char* name, int32_t value) {
-    return js_write_stored_value(name, value) != 0;
 }
 
 // One clock, the page's high-resolution time in milliseconds, for the cycle, the voices and

@@ -51,16 +51,19 @@ int format_view_params(char* text, size_t size) {
                          g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot, g_fSpeed);
 }
 
-// Enter and Backspace: the view on screen goes into its record, the other module comes on at
-// full brightness with its whole cycle time ahead of it.
-static void switch_module(bool forward) {
+void show_module(int module) {
     store_module_params(g_nModule);
-    g_nModule = forward ? next_enabled_module(g_nModule) : prev_enabled_module(g_nModule);
+    g_nModule = module;
     load_module_params(g_nModule);
     g_dwCycleStart = g_pfnTickCount();
     fade_reset();
     if (!g_bSaverMode && g_pfnShowModule)
         g_pfnShowModule(g_nModule);
+}
+
+// Enter and Backspace.
+static void switch_module(bool forward) {
+    show_module(forward ? next_enabled_module(g_nModule) : prev_enabled_module(g_nModule));
 }
 
 void apply_view_control(ViewControl control) {

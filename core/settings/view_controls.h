@@ -28,6 +28,9 @@ enum class ViewControl {
 // screen into its module's record and brings the other module on at full brightness with its
 // whole cycle time ahead of it.
 void apply_view_control(ViewControl control);
+// Puts module (1..20, or 0 for none) on screen as a module switch does: the view on screen into
+// its module's record first, then the module at full brightness with its whole cycle time ahead.
+void show_module(int module);
 
 // Zoom step (Page Up, Page Down) and pan step (arrows) at a depth: whole fiftieths of the
 // depth, or 0.3 and 0.1 below a depth of 50.

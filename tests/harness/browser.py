@@ -1,20 +1,89 @@
 """Debian's Chromium, headless with software WebGL, driven over the DevTools protocol: pages
 opened, scripts evaluated, keys pressed, screenshots taken, and the console, the page's errors
-and its requests kept for the tests to read."""
+and its requests kept for the tests to read. Also what every driven browser shares, and the
+local web server the pages are served from."""
 import base64
+import functools
+import http.server
 import json
 import os
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 
 import websocket
 
 CHROMIUM = "/usr/bin/chromium"
+# Windows virtual-key codes of the keys the tests press, by KeyboardEvent.code.
+VIRTUAL_KEYS = {"Enter": 13, "Backspace": 8, "PageUp": 33, "PageDown": 34, "Home": 36,
+                "F5": 116, "KeyX": 88}
 
 
-class Browser:
+class Driver:
+    """What the tests ask of any browser: navigate(url), evaluate(expression) (a promise's value
+    awaited), key(code), screenshot(path), errors() and close(); and this wait built on them."""
+
+    def wait_for(self, expression, timeout=30, interval=0.1):
+        """Waits until the expression is truthy in the page; returns its value."""
+        deadline = time.monotonic() + timeout
+        while True:
+            value = self.evaluate(expression)
+            if value or time.monotonic() > deadline:
+                return value
+            time.sleep(interval)
+
+    def send(self, method, **params):
+        """For a driver over a JSON command socket (self._socket): sends one command and returns
+        its result; events that come meanwhile go to self._note."""
+        self._next_id = getattr(self, "_next_id", 0) + 1
+        self._socket.send(json.dumps({"id": self._next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self._socket.recv())
+            if message.get("id") == self._next_id:
+                assert "error" not in message, f"{method}: {message}"
+                return message.get("result", {})
+            self._note(message)
+
+    def open_page(self, url, frames=5):
+        """Opens Velta II's page at url and waits until it has drawn that many frames."""
+        self.navigate(url)
+        assert self.wait_for(f"window.velta && velta.frames >= {frames}"), f"{url}: no frames"
+
+    def frames_drawn_in(self, count):
+        """The frames the page draws in its next count animation frames, counted in the page:
+        each animation frame is a chance to draw."""
+        return self.evaluate(
+            "new Promise(function (done) { const drawn = velta.frames;"
+            f" let left = {count}; requestAnimationFrame(function wait() {{"
+            " if (--left > 0) requestAnimationFrame(wait); else done(velta.frames - drawn); }); })")
+
+
+def end_process(process):
+    """Ends a process started by the harness: asked first, killed after ten seconds."""
+    process.terminate()
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def serve_folder(folder):
+    """A web server on a free local port serving folder; returns the server (shutdown() ends it)
+    and its address."""
+    class Quiet(http.server.SimpleHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+
+    httpd = http.server.ThreadingHTTPServer(
+        ("127.0.0.1", 0), functools.partial(Quiet, directory=folder))
+    threading.Thread(target=httpd.serve_forever, daemon=True).start()
+    return httpd, f"http://127.0.0.1:{httpd.server_address[1]}"
+
+
+class Browser(Driver):
     """One headless Chromium with one page of width x height CSS pixels at a device pixel
     ratio of 1 (or the ratio given)."""
 
@@ -33,7 +102,6 @@ class Browser:
         self.exceptions = []  # texts of uncaught exceptions
         self.requests = []    # URLs the page asked for
         self._events = []
-        self._next_id = 0
         self._socket = websocket.create_connection(self._page_socket_url(), timeout=60,
                                                    suppress_origin=True)
         for domain in ("Page", "Runtime", "Log", "Network"):
@@ -78,23 +146,14 @@ class Browser:
             self.requests.append(params["request"]["url"])
         self._events.append(message)
 
-    def send(self, method, **params):
-        """Sends one command and returns its result; events that come meanwhile are kept."""
-        self._next_id += 1
-        self._socket.send(json.dumps({"id": self._next_id, "method": method, "params": params}))
-        while True:
-            message = json.loads(self._socket.recv())
-            if message.get("id") == self._next_id:
-                assert "error" not in message, f"{method}: {message['error']}"
-                return message.get("result", {})
-            self._note(message)
-
     def add_script_on_load(self, source):
         """Runs source in every page before its own scripts."""
         self.send("Page.addScriptToEvaluateOnNewDocument", source=source)
 
     def navigate(self, url, timeout=30):
-        """Opens url and waits for its load event."""
+        """Opens url and waits for its load event; the console and errors start afresh."""
+        self.console.clear()
+        self.exceptions.clear()
         self._events.clear()
         self.send("Page.navigate", url=url)
         deadline = time.monotonic() + timeout
@@ -109,18 +168,10 @@ class Browser:
         assert "exceptionDetails" not in result, f"{expression}: {result['exceptionDetails']}"
         return result["result"].get("value")
 
-    def wait_for(self, expression, timeout=30, interval=0.1):
-        """Waits until the expression is truthy in the page; returns its value."""
-        deadline = time.monotonic() + timeout
-        while True:
-            value = self.evaluate(expression)
-            if value or time.monotonic() > deadline:
-                return value
-            time.sleep(interval)
-
-    def key(self, code, key=None, virtual_key=0):
+    def key(self, code, key=None):
         """Presses and releases one key, as KeyboardEvent.code names it."""
         key = key or code
+        virtual_key = VIRTUAL_KEYS.get(code, 0)
         for kind in ("rawKeyDown", "keyUp"):
             self.send("Input.dispatchKeyEvent", type=kind, code=code, key=key,
                       windowsVirtualKeyCode=virtual_key, nativeVirtualKeyCode=virtual_key)
@@ -140,10 +191,5 @@ class Browser:
         try:
             self._socket.close()
         finally:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+            end_process(self.process)
             shutil.rmtree(self.profile, ignore_errors=True)

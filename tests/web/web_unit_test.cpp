@@ -1,9 +1,14 @@
-// The page's platform-free parts, natively: its URL options, GLU's shapes and the mipmap levels.
+// The page's platform-free parts, natively: its URL options and hosts' choices, GLU's shapes and
+// the mipmap levels.
+#include "web/host_choices.h"
 #include "web/mipmaps.h"
 #include "web/quadric_mesh.h"
 #include "web/url_options.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
 
 TEST(UrlOptions, ReadTheLinuxOptionsUnderTheirNames) {
     ModuleOptions o;
@@ -37,6 +42,30 @@ TEST(UrlOptions, NameABadOptionAndLeaveTheOptionsAlone) {
         EXPECT_STREQ(error, b.message);
     }
     EXPECT_EQ(o.cycleSeconds, 77);
+}
+
+TEST(HostChoices, TakeThePagesSettingsInRangeAndReplaceTheUrlsChoices) {
+    HostChoices host;
+    char error[OPTION_ERROR_SIZE];
+    ModuleOptions url;
+    ASSERT_TRUE(parse_url_options("modules=2,3&no-jokhang&cycle=30&fps=1", &url, error));
+    EXPECT_EQ(read_host_choice(&host, "schemecolor", 1, error), HostChoiceRead::Unknown);
+    const std::pair<const char*, double> bad[] = {{"module", 21}, {"module", 2.5}, {"cycle", 0},
+                                                  {"cycle", 1e4}, {"sound", 2},    {"cycle", NAN}};
+    for (const auto& [name, value] : bad)
+        EXPECT_EQ(read_host_choice(&host, name, value, error), HostChoiceRead::Refused) << value;
+    EXPECT_STREQ(error, "bad value for cycle: nan");
+    ModuleOptions o = with_host_choices(url, host); // nothing taken: the URL's options
+    EXPECT_TRUE(o.modules[3] && !o.modules[2] && !o.modules[1] && o.cycleSeconds == 30);
+    read_host_choice(&host, "module", 0, error);
+    read_host_choice(&host, "cycle", 44.6, error);
+    read_host_choice(&host, "sound", 1, error);
+    o = with_host_choices(url, host); // every module, the URL's no-NAME too
+    EXPECT_TRUE(o.modules[1] && o.modules[2] && o.modules[20] && o.cycleSeconds == 45);
+    EXPECT_TRUE(o.sound && o.fps);
+    read_host_choice(&host, "module", 7, error);
+    o = with_host_choices(url, host);
+    EXPECT_TRUE(o.modules[7] && !o.modules[3] && !o.modules[8]);
 }
 
 // The first vertices GLU emits for the scenes' cylinder (radius 2, height 6) and sphere
