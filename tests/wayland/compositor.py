@@ -1,5 +1,6 @@
 """A headless sway of a test's own, run as the unprivileged user (sway refuses root), with its
-outputs, its screenshots and the programs a test starts in it; everything ends with it."""
+outputs, its screenshots and the programs a test starts in it; everything ends with it. A sway
+can also run inside another, its outputs windows there that can be closed like any window."""
 import os
 import shutil
 import signal
@@ -15,7 +16,10 @@ def as_user():
 
 
 class Sway:
-    def __init__(self, sizes=((640, 480),), layer_shell=True):
+    def __init__(self, sizes=((640, 480),), inside=None):
+        """sizes: the outputs'. inside: the Sway to run in, as a client of it; each output is then
+        a window there, sized by its tiling (sizes only counts them), and closing the window
+        unplugs the output."""
         self.dir = tempfile.mkdtemp(prefix="velta2-sway-")
         os.chmod(self.dir, 0o755)
         self.runtime = os.path.join(self.dir, "run")
@@ -25,14 +29,19 @@ class Sway:
             os.chown(d, USER, USER)
         config = os.path.join(self.dir, "config")
         with open(config, "w") as f:
-            for i, (w, h) in enumerate(sizes):
+            for i, (w, h) in enumerate(sizes if not inside else ()):
                 f.write(f"output HEADLESS-{i + 1} resolution {w}x{h} position {2000 * i} 0\n")
             f.write("default_border none\n")
+        backend = dict(WLR_BACKENDS="headless", WLR_HEADLESS_OUTPUTS=str(len(sizes)))
+        if inside:
+            host = os.path.join(inside.runtime, inside.env["WAYLAND_DISPLAY"])
+            backend = dict(WLR_BACKENDS="wayland", WLR_WL_OUTPUTS=str(len(sizes)),
+                           WAYLAND_DISPLAY=host)
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
-                        WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
-                        WLR_RENDERER="pixman", WLR_HEADLESS_OUTPUTS=str(len(sizes)))
+                        WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman", **backend)
         self.env.pop("DISPLAY", None)
-        self.env.pop("WAYLAND_DISPLAY", None)
+        if not inside:
+            self.env.pop("WAYLAND_DISPLAY", None)
         self.log = open(os.path.join(self.dir, "sway.log"), "w")
         self.proc = subprocess.Popen(as_user() + ["sway", "-c", config], env=self.env,
                                      stdout=self.log, stderr=subprocess.STDOUT,
