@@ -1,7 +1,7 @@
 """velta2-wayland on a headless sway: the saver on two outputs, steered and ended by keys or the
-pointer with the views saved, outputs coming and going, the wallpaper asleep while unseen,
-swayidle starting it, the compositor killed under it, and the lines for no layer-shell and no
-display."""
+pointer with the views saved, outputs unplugged and plugged in (on a sway nested in another),
+the wallpaper asleep while unseen, swayidle starting it, the compositor killed under it, and the
+lines for no layer-shell and no display."""
 import glob
 import os
 import re
