@@ -26,9 +26,19 @@ def settings(sway):
     return open(path).read() if os.path.exists(path) else ""
 
 
+def hold_devices(sway):
+    """A keyboard and a pointer the seat keeps while the test runs (a compositor with no devices
+    has none): a program started after takes them at once, so that keys typed and moves made later
+    reach it with no new device for it to take first, which no fixed wait could promise."""
+    sway.start(["wtype", "-s", "86400000"])
+    sway.start([MOVE_POINTER, "0", "0", "0"])
+    inputs = lambda: sway.msg("-t", "get_inputs").stdout
+    assert wait_for(lambda: '"type": "keyboard"' in inputs() and '"type": "pointer"' in inputs())
+
+
 def keys(sway, *names):
-    # The virtual keyboard stays a second before typing, so the saver has taken it.
-    args = ["wtype", "-s", "1000"]
+    """Types through a virtual keyboard of its own, after hold_devices."""
+    args = ["wtype"]
     for name in names:
         args += ["-k", name]
     assert sway.run(args).returncode == 0
@@ -37,6 +47,7 @@ def keys(sway, *names):
 def test_saver_covers_outputs_steers_and_ends_on_a_key_or_the_pointer():
     sway = Sway(sizes=((640, 480), (320, 240)))
     try:
+        hold_devices(sway)
         p = sway.start([PROGRAM, "-module", "4"])
         assert wait_for(lambda: min(lit(sway.shot(o)) for o in ("HEADLESS-1", "HEADLESS-2")) > 0.005)
         assert sway.shot("HEADLESS-2").size == (320, 240)
@@ -52,10 +63,14 @@ def test_saver_covers_outputs_steers_and_ends_on_a_key_or_the_pointer():
         assert [l for l in plain.splitlines() if l.startswith("mod1 ")] == \
             [l for l in steered.splitlines() if l.startswith("mod1 ")]
         # The pointer: a small movement is not enough (a key typed after it still steers the
-        # saved view), a longer one ends it, views saved.
-        p = sway.start([PROGRAM, "-module", "4"])
+        # saved view), a longer one ends it, views saved. Two more rounds of frames on both
+        # outputs after the small one mean the saver has read it before the key comes.
+        env, drawn = swap_counter(sway)
+        p = sway.start([PROGRAM, "-module", "4"], **env)
         assert wait_for(lambda: lit(sway.shot("HEADLESS-1")) > 0.005)  # drawn: keys reach it
         assert sway.run([MOVE_POINTER, "3", "10", "5"]).returncode == 0
+        frames = drawn()[0]
+        assert wait_for(lambda: drawn()[0] > frames + 4 or p.poll() is not None)
         keys(sway, "Down")
         assert sway.run([MOVE_POINTER, "10", "20", "10"]).returncode == 0
         assert p.wait(10) == 0, output_text(p)
@@ -159,6 +174,7 @@ def processor_time(pid):
 def test_wallpaper_draws_under_a_window_and_sleeps_while_unseen():
     sway = Sway()
     try:
+        hold_devices(sway)
         env, drawn = swap_counter(sway)
         p = sway.start([PROGRAM, "-wallpaper", "-module", "4"], **env)
         assert wait_for(lambda: lit(sway.shot("HEADLESS-1")) > 0.005)
@@ -186,6 +202,7 @@ def test_wallpaper_draws_under_a_window_and_sleeps_while_unseen():
 def test_swayidle_starts_it_and_a_key_ends_it():
     sway = Sway()
     try:
+        hold_devices(sway)
         idle = sway.start(["swayidle", "-w", "timeout", "2", f"{PROGRAM} -module 4"])
         saver = lambda: subprocess.run(["pgrep", "-P", str(idle.pid)],
                                        capture_output=True).returncode == 0
