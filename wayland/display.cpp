@@ -243,6 +243,17 @@ static void output_scale(void* data, wl_output*, int32_t factor) {
 static const wl_output_listener OUTPUT = {output_geometry, output_mode, output_done,
                                           output_scale,    nullptr,     nullptr};
 
+// From version 3 on, the compositor keeps an output's object for the client until the client
+// releases it, even after the output is unplugged; before that, forgetting the proxy is all there
+// is to do.
+static void release_output(Output* output) {
+    if (wl_output_get_version(output->output) >= WL_OUTPUT_RELEASE_SINCE_VERSION)
+        wl_output_release(output->output);
+    else
+        wl_output_destroy(output->output);
+    delete output;
+}
+
 static void global(void*, wl_registry* registry, uint32_t name, const char* interface,
                    uint32_t version) {
     auto bind = [&](const wl_interface* wanted, uint32_t most) {
@@ -260,7 +271,8 @@ static void global(void*, wl_registry* registry, uint32_t name, const char* inte
         if (g_Kind != WindowKind::Wallpaper)
             bind_seat(registry, name, version, g_Kind == WindowKind::Saver);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
-        Output* output = new Output{static_cast<wl_output*>(bind(&wl_output_interface, 2)), name};
+        // Version 3 adds only the release; version 4's name and description have no handler.
+        Output* output = new Output{static_cast<wl_output*>(bind(&wl_output_interface, 3)), name};
         wl_output_add_listener(output->output, &OUTPUT, output);
         g_Outputs.push_back(output);
         // An output plugged in while the program runs gets a surface of its own at once.
@@ -278,8 +290,7 @@ static void global_remove(void*, wl_registry*, uint32_t name) {
         g_Outputs.erase(g_Outputs.begin() + i);
         if (output->surface)
             destroy_surface(output->surface);
-        wl_output_destroy(output->output);
-        delete output;
+        release_output(output);
         return;
     }
 }
@@ -379,10 +390,8 @@ void close_display() {
         eglTerminate(g_EglDisplay);
     g_EglDisplay = EGL_NO_DISPLAY;
     release_seat();
-    for (Output* output : g_Outputs) {
-        wl_output_destroy(output->output);
-        delete output;
-    }
+    for (Output* output : g_Outputs)
+        release_output(output);
     g_Outputs.clear();
     if (g_pLayerShell)
         zwlr_layer_shell_v1_destroy(g_pLayerShell);

@@ -1,5 +1,6 @@
 """A headless sway of a test's own, run as the unprivileged user (sway refuses root), with its
-outputs, its screenshots and the programs a test starts in it; everything ends with it."""
+outputs, its screenshots and the programs a test starts in it; everything ends with it. A sway
+can also run inside another, its outputs windows there that can be closed like any window."""
 import os
 import shutil
 import signal
@@ -15,7 +16,12 @@ def as_user():
 
 
 class Sway:
-    def __init__(self, sizes=((640, 480),), layer_shell=True):
+    def __init__(self, sizes=((640, 480),), inside=None):
+        """sizes: the outputs'. inside: the Sway to run in, as a client of it. Its outputs are
+        then windows there, sized by that one's tiling, and closing a window unplugs its output;
+        an output plugged in (create_output) is a headless one, HEADLESS-N of the Nth size. Those
+        are not made by the windows' backend, whose output making can wait on its compositor
+        for good (wlroots 0.15)."""
         self.dir = tempfile.mkdtemp(prefix="velta2-sway-")
         os.chmod(self.dir, 0o755)
         self.runtime = os.path.join(self.dir, "run")
@@ -26,13 +32,19 @@ class Sway:
         config = os.path.join(self.dir, "config")
         with open(config, "w") as f:
             for i, (w, h) in enumerate(sizes):
-                f.write(f"output HEADLESS-{i + 1} resolution {w}x{h} position {2000 * i} 0\n")
+                x = 2000 * (i + 1 if inside else i)  # beside the windows' outputs
+                f.write(f"output HEADLESS-{i + 1} resolution {w}x{h} position {x} 0\n")
             f.write("default_border none\n")
+        backend = dict(WLR_BACKENDS="headless", WLR_HEADLESS_OUTPUTS=str(len(sizes)))
+        if inside:
+            host = os.path.join(inside.runtime, inside.env["WAYLAND_DISPLAY"])
+            backend = dict(WLR_BACKENDS="headless,wayland", WLR_HEADLESS_OUTPUTS="0",
+                           WLR_WL_OUTPUTS=str(len(sizes)), WAYLAND_DISPLAY=host)
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=self.home,
-                        WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
-                        WLR_RENDERER="pixman", WLR_HEADLESS_OUTPUTS=str(len(sizes)))
+                        WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman", **backend)
         self.env.pop("DISPLAY", None)
-        self.env.pop("WAYLAND_DISPLAY", None)
+        if not inside:
+            self.env.pop("WAYLAND_DISPLAY", None)
         self.log = open(os.path.join(self.dir, "sway.log"), "w")
         self.proc = subprocess.Popen(as_user() + ["sway", "-c", config], env=self.env,
                                      stdout=self.log, stderr=subprocess.STDOUT,
@@ -89,8 +101,10 @@ class Sway:
 
 
 def output_text(p):
-    p.out.seek(0)
-    return p.out.read()
+    # The program writes through the same open file and so the same offset: a seek here would
+    # make it write over what it wrote before. Read at an offset instead.
+    fd = p.out.fileno()
+    return os.pread(fd, os.fstat(fd).st_size, 0).decode(errors="replace")
 
 
 SWAY_GREY = (63, 63, 63)  # sway's own background where no wallpaper program runs

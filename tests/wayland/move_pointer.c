@@ -1,6 +1,8 @@
 /* Moves the compositor's pointer for the tests through a virtual pointer (a compositor with no
- * pointer device has no other): waits half a second so that clients have taken the new pointer,
- * then moves it STEPS times by DX, DY pixels, 50 ms apart.   move_pointer STEPS DX DY */
+ * pointer device has no other): STEPS times by DX, DY pixels, 50 ms apart. With STEPS 0 it keeps
+ * its pointer until it is ended, so that the seat has one from before a program starts: the
+ * program takes it at once, and later moves reach it without its having to take a new pointer
+ * first.   move_pointer STEPS DX DY */
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 #include <stdlib.h>
@@ -35,7 +37,8 @@ int main(int argc, char** argv) {
     struct zwlr_virtual_pointer_v1* pointer =
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g_pManager, NULL);
     wl_display_roundtrip(display);
-    usleep(500000);
+    if (atoi(argv[1]) == 0)
+        pause();
     for (int i = 0; i < atoi(argv[1]); ++i) {
         zwlr_virtual_pointer_v1_motion(pointer, (uint32_t)(i * 50),
                                        wl_fixed_from_int(atoi(argv[2])),
