@@ -9,8 +9,9 @@
 #
 #   tools/get_wine32.sh [DIRECTORY]     (default: ~/.cache/velta2/wine32)
 #
-# DIRECTORY/bin/wine then runs the 32-bit Wine, with the machine's 64-bit wineserver, which serves
-# both; use a prefix of its own (WINEARCH=win32).
+# DIRECTORY/bin/wine then runs Wine as on a Debian system with both the 32-bit and the 64-bit Wine
+# installed, with the machine's 64-bit wineserver: WINEARCH=win32 makes a prefix of 32-bit Windows,
+# win64 one of 64-bit Windows that also runs 32-bit programs.
 set -eu
 
 dir=${1:-${HOME}/.cache/velta2/wine32}
@@ -24,7 +25,7 @@ if [ -f "$root/.complete" ]; then
     echo "32-bit Wine already in $root"
     exit 0
 fi
-for tool in apt-get dpkg patchelf /usr/lib/wine/wineserver64; do
+for tool in apt-get dpkg patchelf /usr/lib/wine/wineserver64 /usr/lib/wine/wine64; do
     command -v $tool >/dev/null || { echo "$0: $tool is missing (tools/install_deps.sh)" >&2; exit 1; }
 done
 zlib=/usr/i686-w64-mingw32/lib/zlib1.dll
@@ -97,6 +98,12 @@ EOF
     chmod +x "$loader"
 fi
 
+# The machine's 64-bit loader beside the 32-bit one, over the machine's 64-bit Wine libraries, as
+# on a Debian system with both installed: 64-bit prefixes then run 32-bit programs too (WoW64).
+cp /usr/lib/wine/wine64 "$root/usr/lib/wine/wine64"
+mkdir -p "$root/usr/lib/x86_64-linux-gnu"
+ln -sfn /usr/lib/x86_64-linux-gnu/wine "$root/usr/lib/x86_64-linux-gnu/wine"
+
 mkdir -p "$dir/bin"
 cat >"$dir/bin/wine" <<EOF
 #!/bin/sh
@@ -104,7 +111,6 @@ cat >"$dir/bin/wine" <<EOF
 export LD_LIBRARY_PATH="$root/lib/i386-linux-gnu:$root/usr/lib/i386-linux-gnu\${LD_LIBRARY_PATH:+:\$LD_LIBRARY_PATH}"
 export LIBGL_DRIVERS_PATH="$root/usr/lib/i386-linux-gnu/dri"
 export WINESERVER=/usr/lib/wine/wineserver64
-export WINEARCH=win32
 exec "$loader" "\$@"
 EOF
 chmod +x "$dir/bin/wine"
