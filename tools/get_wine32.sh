@@ -16,10 +16,10 @@ set -eu
 
 dir=${1:-${HOME}/.cache/velta2/wine32}
 root=$dir/root
-# The 32-bit Wine and what it draws and plays through; the tests' OpenGL recorder (apitrace's
-# i386 wrapper) and clock freezer (libfaketime) for the 32-bit saver's recorded runs.
+# The 32-bit Wine and what it draws and plays through, and the tests' OpenGL recorder (apitrace's
+# i386 wrapper) for the 32-bit saver's recorded runs.
 packages="wine32 libwine libgl1 libgl1-mesa-dri libglx-mesa0 libpulse0 libasound2-plugins
-apitrace-tracers libfaketime"
+apitrace-tracers"
 
 if [ -f "$root/.complete" ]; then
     echo "32-bit Wine already in $root"
