@@ -22,15 +22,15 @@ IMPORT_ATTRIBUTES_RVA = 1  # the delay-import descriptors dlltool writes hold ad
 
 
 def kept_list():
-    """{(library, function): oldest Windows} from imports.txt."""
+    """{(library, function): oldest Windows} from imports.txt's lines LIBRARY OLDEST FUNCTION..."""
     kept = {}
     with open(LIST) as f:
         for number, line in enumerate(f, 1):
             words = line.split("#", 1)[0].split()
             if not words:
                 continue
-            assert len(words) == 3 and words[2] in WINDOWS, f"imports.txt:{number}: {line!r}"
-            kept[(words[0].lower(), words[1])] = words[2]
+            assert len(words) >= 3 and words[1] in WINDOWS, f"imports.txt:{number}: {line!r}"
+            kept.update({(words[0].lower(), function): words[1] for function in words[2:]})
     return kept
 
 
