@@ -1,7 +1,8 @@
 # Velta II developer entry points. `make run` shows the saver, `make test` runs every test.
 # build/ holds the Windows saver (cross-built), build-linux/ the Linux program (native),
-# build-web/ the browser page (Emscripten).
+# build-web/ the browser page (Emscripten), build-win32/ the 32-bit Windows saver.
 BUILD ?= build
+BUILD32 ?= build-win32
 LINUX_BUILD ?= build-linux
 WEB_BUILD ?= build-web
 JOBS ?= 2
@@ -15,8 +16,14 @@ all: build
 deps:
 	@tools/install_deps.sh
 
+# The 64-bit tree's installer carries the 32-bit tree's saver too.
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DVELTA_LINUX_VELTA2=$(abspath $(LINUX_BUILD))/linux/velta2 \
+	    -DVELTA_SCR32=$(abspath $(BUILD32))/velta2.scr
+
+$(BUILD32)/CMakeCache.txt:
+	cmake -S . -B $(BUILD32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
 	    -DVELTA_LINUX_VELTA2=$(abspath $(LINUX_BUILD))/linux/velta2
 
 $(LINUX_BUILD)/CMakeCache.txt:
@@ -27,8 +34,10 @@ $(WEB_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
 	    -DVELTA_LINUX_BUILD=$(abspath $(LINUX_BUILD))
 
-build: deps $(BUILD)/CMakeCache.txt $(LINUX_BUILD)/CMakeCache.txt $(WEB_BUILD)/CMakeCache.txt
+build: deps $(BUILD)/CMakeCache.txt $(BUILD32)/CMakeCache.txt $(LINUX_BUILD)/CMakeCache.txt \
+    $(WEB_BUILD)/CMakeCache.txt
 	cmake --build $(LINUX_BUILD) -j$(JOBS)
+	cmake --build $(BUILD32) -j$(JOBS)
 	cmake --build $(BUILD) -j$(JOBS)
 	cmake --build $(WEB_BUILD) -j$(JOBS)
 
@@ -39,11 +48,11 @@ run: build
 # for Windows, Wine prefix and server), so they run two at once. Every tree runs, also after a
 # failure in another; the last lines name every failing entry.
 test: build
-	tools/run_tests.sh $(JOBS) $(LINUX_BUILD) $(WEB_BUILD) $(BUILD)
+	tools/run_tests.sh $(JOBS) $(LINUX_BUILD) $(WEB_BUILD) $(BUILD) $(BUILD32)
 
 # Unit tests only: quick iteration without the display-driven system tests.
 unit: build
-	tools/run_tests.sh 1 $(LINUX_BUILD) $(WEB_BUILD) $(BUILD) -- -L unit
+	tools/run_tests.sh 1 $(LINUX_BUILD) $(WEB_BUILD) $(BUILD) $(BUILD32) -- -L unit
 
 bench: build
 	BUILD=$(BUILD) /usr/bin/python3 tools/bench.py
@@ -56,11 +65,13 @@ bench: build
 	WEB_BUILD=$(WEB_BUILD) LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/web_bench.py
 	LINUX_BUILD=$(LINUX_BUILD) /usr/bin/python3 tools/linux_soak.py $(LINUX_SOAK_MINUTES)
 
-# The saver and its installer, ready to hand out.
+# The savers and their installer, ready to hand out: dist/velta2.scr (64-bit),
+# dist/32-bit/velta2.scr and dist/velta2-setup.exe, which installs the right one.
 dist: build
-	mkdir -p dist
+	mkdir -p dist/32-bit
 	cp $(BUILD)/velta2.scr $(BUILD)/velta2-setup.exe dist/
-	@echo "dist/velta2.scr dist/velta2-setup.exe"
+	cp $(BUILD32)/velta2.scr dist/32-bit/
+	@echo "dist/velta2.scr dist/32-bit/velta2.scr dist/velta2-setup.exe"
 
 # The Linux program's Debian package, dist/velta2_VERSION_ARCH.deb, from the Linux build alone.
 deb: deps $(LINUX_BUILD)/CMakeCache.txt
@@ -91,4 +102,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(LINUX_BUILD) $(WEB_BUILD) build-fuzz dist
+	rm -rf $(BUILD) $(BUILD32) $(LINUX_BUILD) $(WEB_BUILD) build-fuzz dist

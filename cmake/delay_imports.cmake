@@ -5,14 +5,30 @@
 # of each are read at build time from mingw-w64's own import library of that DLL, so a function the
 # code starts to use needs no edit here.
 #
-# Run as a script (cmake -P) this file writes one such list: NM, IMPORT_LIB, LIBRARY, DEF_FILE.
+# A 32-bit function keeps its argument size in the name the program's import table carries, as
+# the 32-bit import libraries name it (waveOutOpen@24; dlltool would drop it unless told with
+# "=="): the start-up code binds the function by its plain name and, when the system lacks it,
+# puts in the stand-in that removes as many bytes of arguments as its callers push. The
+# stand-ins cover up to LARGEST_ARGUMENTS bytes; a library listing a larger function fails the
+# build here.
+#
+# Run as a script (cmake -P) this file writes one such list: NM, IMPORT_LIB, LIBRARY, DEF_FILE,
+# SYMBOL_PREFIX (the C symbols' leading underscore of 32-bit Windows, else empty),
+# LARGEST_ARGUMENTS.
 if(CMAKE_SCRIPT_MODE_FILE)
     execute_process(COMMAND ${NM} ${IMPORT_LIB} OUTPUT_VARIABLE symbols
         COMMAND_ERROR_IS_FATAL ANY)
-    string(REGEX MATCHALL " I __imp_[^\r\n]+" entries "${symbols}")
+    string(REGEX MATCHALL " I __imp_${SYMBOL_PREFIX}[^\r\n]+" entries "${symbols}")
     set(names "")
     foreach(entry IN LISTS entries)
-        string(REPLACE " I __imp_" "" name "${entry}")
+        string(REPLACE " I __imp_${SYMBOL_PREFIX}" "" name "${entry}")
+        if(name MATCHES "@([0-9]+)$" AND CMAKE_MATCH_1 GREATER LARGEST_ARGUMENTS)
+            message(FATAL_ERROR "${name} of ${LIBRARY} takes more than the ${LARGEST_ARGUMENTS} "
+                "bytes of arguments the stand-ins of windows/host/system_libraries.cpp cover")
+        endif()
+        if(name MATCHES "@")
+            set(name "${name} == ${name}")
+        endif()
         list(APPEND names ${name})
     endforeach()
     list(REMOVE_DUPLICATES names)
@@ -31,13 +47,21 @@ if(NOT CMAKE_NM OR NOT CMAKE_DLLTOOL)
 endif()
 set(DELAY_IMPORT_DIR ${CMAKE_BINARY_DIR}/delay_imports)
 set(DELAY_IMPORT_LIBS "")
+# The largest argument list the stand-ins take, in bytes (gluLookAt's nine doubles).
+set(DELAY_IMPORT_LARGEST_ARGUMENTS 72)
+set(DELAY_IMPORT_SYMBOL_PREFIX "")
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(DELAY_IMPORT_SYMBOL_PREFIX _)
+endif()
 foreach(name opengl32 glu32 winmm)
     find_library(IMPORT_LIB_${name} NAMES lib${name}.a REQUIRED)
     set(def ${DELAY_IMPORT_DIR}/${name}.def)
     set(lib ${DELAY_IMPORT_DIR}/libdelay_${name}.a)
     add_custom_command(OUTPUT ${def}
         COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DIMPORT_LIB=${IMPORT_LIB_${name}}
-                -DLIBRARY=${name} -DDEF_FILE=${def} -P ${CMAKE_CURRENT_LIST_FILE}
+                -DLIBRARY=${name} -DDEF_FILE=${def}
+                -DSYMBOL_PREFIX=${DELAY_IMPORT_SYMBOL_PREFIX}
+                -DLARGEST_ARGUMENTS=${DELAY_IMPORT_LARGEST_ARGUMENTS} -P ${CMAKE_CURRENT_LIST_FILE}
         DEPENDS ${IMPORT_LIB_${name}} ${CMAKE_CURRENT_LIST_FILE} VERBATIM)
     # Made inside its folder: dlltool names the library's symbols after the output path, and
     # windows/host/system_libraries.cpp refers to __DELAY_IMPORT_DESCRIPTOR_libdelay_<name>_a.
@@ -50,10 +74,13 @@ endforeach()
 add_custom_target(delay_import_libraries DEPENDS ${DELAY_IMPORT_LIBS})
 
 # Every program built on velta_core (the saver, its test builds, unit tests, probes, benchmarks)
-# links the three libraries this way. The loader, __delayLoadHelper2, comes with mingw-w64's
-# runtime. Its failure hook is defined in velta_core, beside the start-up code that narrows the
-# search and loads the libraries; the linker is made to want that symbol before it reads any
-# library, so every program takes both instead of the runtime's empty hook.
+# links the three libraries this way. Their functions are bound by the start-up code in
+# velta_core, which the linker is made to want before it reads any library, so that every
+# program takes it; mingw-w64's loader, __delayLoadHelper2, which the libraries' entries name,
+# is linked but never reached.
 add_dependencies(velta_core delay_import_libraries)
 target_link_libraries(velta_core PUBLIC ${DELAY_IMPORT_LIBS})
-target_link_options(velta_core INTERFACE -Wl,--undefined=__pfnDliFailureHook2)
+target_link_options(velta_core INTERFACE
+    -Wl,--undefined=${DELAY_IMPORT_SYMBOL_PREFIX}load_system_libraries)
+target_compile_definitions(velta_core PUBLIC
+    DELAY_IMPORT_LARGEST_ARGUMENTS=${DELAY_IMPORT_LARGEST_ARGUMENTS})

@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="
 cmake make gcc
-mingw-w64 g++-mingw-w64-x86-64-posix
+mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 libz-mingw-w64 patchelf python3-pefile
 wine wine64
 xvfb xauth x11-utils xdotool
 imagemagick python3-pil python3-pytest
@@ -47,3 +47,5 @@ fi
 "$(dirname "$0")/get_vorbis_sources.sh"
 # The wlroots protocols of velta2-wayland and its tests, from Debian's wlroots sources.
 "$(dirname "$0")/get_wayland_protocols.sh"
+# The 32-bit Wine of the 32-bit saver's tests, from Debian's i386 packages.
+"$(dirname "$0")/get_wine32.sh"

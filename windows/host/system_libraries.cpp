@@ -1,52 +1,79 @@
 // Start-up loading of the delay-imported system libraries (OPENGL32, GLU32, WINMM): from the
 // system folder only, every function bound before any other code runs, and stand-ins for what
-// cannot be found instead of the loader's exceptions.
-#include <windows.h>
+// cannot be found.
+#include "windows/host/system_libraries.h"
 
 #include <delayimp.h>
 #include <mmsystem.h>
 
 // The descriptors dlltool writes into the delay-import libraries (cmake/delay_imports.cmake),
-// and mingw-w64's loader that binds one import table entry of a descriptor.
-extern "C" const ImgDelayDescr __DELAY_IMPORT_DESCRIPTOR_libdelay_opengl32_a;
-extern "C" const ImgDelayDescr __DELAY_IMPORT_DESCRIPTOR_libdelay_glu32_a;
-extern "C" const ImgDelayDescr __DELAY_IMPORT_DESCRIPTOR_libdelay_winmm_a;
-extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr descriptor, FARPROC* entry);
+// named by their symbols as written, which carry no 32-bit leading underscore.
+extern "C" const ImgDelayDescr
+    g_OpenGlImports __asm__("__DELAY_IMPORT_DESCRIPTOR_libdelay_opengl32_a");
+extern "C" const ImgDelayDescr g_GluImports __asm__("__DELAY_IMPORT_DESCRIPTOR_libdelay_glu32_a");
+extern "C" const ImgDelayDescr g_WinmmImports __asm__("__DELAY_IMPORT_DESCRIPTOR_libdelay_winmm_a");
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 // ---- Stand-ins for what cannot be found ----
-// A 64-bit caller owns its arguments, so one function without parameters stands in for any
-// signature; a 32-bit build would need one per argument size.
-static_assert(sizeof(void*) == 8, "the stand-in calls rely on the 64-bit calling convention");
+// A 32-bit function removes its own arguments from the stack (__stdcall), so a stand-in must
+// take exactly as many bytes as its callers push: there is one per size, from none to
+// DELAY_IMPORT_LARGEST_ARGUMENTS bytes, picked by the size the import's name carries. A 64-bit
+// caller removes its own arguments and its imports' names carry no size: the stand-in without
+// arguments serves every signature there.
+//
+// OpenGL and GLU answer 0, their failure answer (no context, FALSE, no quadric, no error
+// pending), so the OpenGL set-up reports its failure as it does on a display without OpenGL.
+// Every wave-out function the saver calls returns an MMRESULT: MMSYSERR_NODRIVER makes the
+// players see a device that cannot be opened, and they end silently.
+constexpr unsigned LARGEST_ARGUMENT_WORDS = DELAY_IMPORT_LARGEST_ARGUMENTS / sizeof(DWORD);
 
-// OpenGL and GLU: 0 is their failure answer (no context, FALSE, no quadric, no error pending),
-// so the OpenGL set-up reports its failure as it does on a display without OpenGL.
-static INT_PTR WINAPI failed_gl_call() {
-    return 0;
+template <unsigned WORDS> struct ArgumentWords { DWORD words[WORDS]; };
+
+template <INT_PTR ANSWER> static INT_PTR WINAPI stand_in() {
+    return ANSWER;
 }
 
-// WINMM: every wave-out function the saver calls returns an MMRESULT, so the players see a
-// device that cannot be opened and end silently.
-static INT_PTR WINAPI failed_mm_call() {
-    return MMSYSERR_NODRIVER;
+template <INT_PTR ANSWER, unsigned WORDS> static INT_PTR WINAPI stand_in(ArgumentWords<WORDS>) {
+    return ANSWER;
 }
 
-// The loader calls this where it would raise 0xC06D007E (library not found) or 0xC06D007F
-// (function not found). A missing library is answered with the program's own module, which
-// exports nothing: the loader keeps it as the library, so each of its functions comes back
-// here as missing and gets its stand-in.
-static FARPROC WINAPI delay_load_failed(unsigned notice, PDelayLoadInfo info) {
-    if (notice == dliFailLoadLib)
-        return reinterpret_cast<FARPROC>(GetModuleHandleA(nullptr));
-    if (notice != dliFailGetProc)
-        return nullptr;
-    if (lstrcmpiA(info->szDll, "winmm.dll") == 0)
-        return reinterpret_cast<FARPROC>(failed_mm_call);
-    return reinterpret_cast<FARPROC>(failed_gl_call);
+template <INT_PTR ANSWER, unsigned WORDS = 0> static FARPROC stand_in_of_size(unsigned words) {
+    if constexpr (WORDS > LARGEST_ARGUMENT_WORDS) {
+        return nullptr; // cmake/delay_imports.cmake lets no such function into the build
+    } else {
+        if (words != WORDS)
+            return stand_in_of_size<ANSWER, WORDS + 1>(words);
+        if constexpr (WORDS == 0)
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(stand_in<ANSWER>));
+        else
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(stand_in<ANSWER, WORDS>));
+    }
 }
 
-// Replaces the runtime's empty hook from the first moment of the process.
-PfnDliHook __pfnDliFailureHook2 = delay_load_failed;
+unsigned split_import_name(const char* import, char* name, unsigned capacity) {
+    unsigned length = 0;
+    unsigned at = 0; // where the size begins, 0 while none is seen
+    for (; import[length]; ++length)
+        if (import[length] == '@')
+            at = length + 1;
+    unsigned bytes = 0;
+    for (unsigned i = at; at && i < length; ++i) {
+        if (import[i] < '0' || import[i] > '9')
+            at = 0; // an '@' that begins no size belongs to the name
+        bytes = bytes * 10 + static_cast<unsigned>(import[i] - '0');
+    }
+    if (at == length)
+        at = 0;
+    const unsigned plain = at ? at - 1 : length;
+    lstrcpynA(name, import, static_cast<int>(plain + 1 < capacity ? plain + 1 : capacity));
+    return at ? bytes : 0;
+}
+
+FARPROC stand_in_for(const char* import, bool multimedia) {
+    char name[MAX_IMPORT_NAME];
+    const unsigned words = split_import_name(import, name, sizeof name) / sizeof(DWORD);
+    return multimedia ? stand_in_of_size<MMSYSERR_NODRIVER>(words) : stand_in_of_size<0>(words);
+}
 
 // ---- Start-up ----
 
@@ -70,22 +97,33 @@ static void restrict_library_search() {
         set_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-static void bind_all(const ImgDelayDescr& descriptor) {
+// Loads one library and fills its import table: each function by its plain name, or the
+// stand-in of its argument size where the library lacks it or cannot be loaded at all. The
+// lists of cmake/delay_imports.cmake name every function, none by number.
+static void bind_all(const ImgDelayDescr& descriptor, bool multimedia) {
     BYTE* base = reinterpret_cast<BYTE*>(&__ImageBase);
+    HMODULE library = LoadLibraryA(reinterpret_cast<const char*>(base + descriptor.rvaDLLName));
+    *reinterpret_cast<HMODULE*>(base + descriptor.rvaHmod) = library;
     auto names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + descriptor.rvaINT);
     auto entries = reinterpret_cast<FARPROC*>(base + descriptor.rvaIAT);
-    for (int i = 0; names[i].u1.AddressOfData; ++i)
-        __delayLoadHelper2(&descriptor, &entries[i]);
+    for (int i = 0; names[i].u1.AddressOfData; ++i) {
+        const char* import = reinterpret_cast<const char*>(
+            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData)->Name);
+        char name[MAX_IMPORT_NAME];
+        split_import_name(import, name, sizeof name);
+        FARPROC found = library ? GetProcAddress(library, name) : nullptr;
+        entries[i] = found ? found : stand_in_for(import, multimedia);
+    }
 }
 
 // Runs before the C++ objects of every program built on velta_core are made. The libraries are
 // loaded and every function bound here, not at its first call: binutils' delay-load entry keeps
 // only the integer argument registers while it loads, so a first call with float or double
 // arguments (glClearColor, gluPerspective) would arrive with garbage in them.
-__attribute__((constructor(101))) static void load_system_libraries() {
+extern "C" __attribute__((constructor(101))) void load_system_libraries() {
     if (!presents_as_win9x())
         restrict_library_search();
-    bind_all(__DELAY_IMPORT_DESCRIPTOR_libdelay_opengl32_a);
-    bind_all(__DELAY_IMPORT_DESCRIPTOR_libdelay_glu32_a);
-    bind_all(__DELAY_IMPORT_DESCRIPTOR_libdelay_winmm_a);
+    bind_all(g_OpenGlImports, false);
+    bind_all(g_GluImports, false);
+    bind_all(g_WinmmImports, true);
 }

@@ -42,6 +42,15 @@ def pytest_addoption(parser):
                      "which some tests compare with velta2.scr")
 
 
+def pointer_digits(program):
+    """How many hex digits Wine's traces give a pointer or window handle of this Windows program:
+    8 for a 32-bit one, 16 for a 64-bit one (the machine field of its PE header)."""
+    with open(program, "rb") as f:
+        head = f.read(4096)
+    pe = struct.unpack_from("<I", head, 0x3C)[0]
+    return 8 if struct.unpack_from("<H", head, pe + 4)[0] == 0x14C else 16
+
+
 def parse_words(line):
     """'a=1 b="x y"' -> {'a': '1', 'b': 'x y'}"""
     return {k: v.strip('"') for k, v in re.findall(r'(\w+)=("[^"]*"|\S+)', line)}
@@ -53,6 +62,7 @@ class Desktop:
     def __init__(self, config, workdir, width=SCREEN_W, height=SCREEN_H, xvfb_args=()):
         self.width, self.height, self.xvfb_args = width, height, list(xvfb_args)
         self.scr = os.path.abspath(config.getoption("--scr"))
+        self.pointer_digits = pointer_digits(self.scr)
         self.wintool_exe = os.path.abspath(config.getoption("--wintool"))
         build = os.path.abspath(config.getoption("--build-dir"))
         self.build = build

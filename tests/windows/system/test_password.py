@@ -127,6 +127,11 @@ def bench(desktop):
     b.close()
 
 
+def traced(desktop, hwnd):
+    """A window handle as Wine's trace of the saver prints it."""
+    return f"{int(hwnd):0{desktop.pointer_digits}X}"
+
+
 def running_calls(saver):
     """The values the saver sent with SPI_SETSCREENSAVERRUNNING, in order."""
     return [int(v, 16) for v in RUNNING_CALL.findall(saver.output())]
@@ -134,7 +139,7 @@ def running_calls(saver):
 
 def dispatched(saver, hwnd, message):
     """How many times message reached the saver's window procedure."""
-    tag = f"hwnd={int(hwnd):016X},msg={message}"
+    tag = f"hwnd={traced(saver.desktop, hwnd)},msg={message}"
     return sum(1 for line in saver.output().splitlines()
                if "Call window proc" in line and tag in line)
 
@@ -177,7 +182,7 @@ def test_accepted_password_closes_then_frees_the_library_and_clears_running(
     assert unload == {"event": "unload", "freed": "1", "saver_window": "0"}
     text = saver.output()
     assert running_calls(saver) == [1, 0]
-    assert text.index(f"hwnd={int(w['hwnd']):016X},msg=WM_DESTROY") < \
+    assert text.index(f"hwnd={traced(desktop, w['hwnd'])},msg=WM_DESTROY") < \
         [m.start() for m in RUNNING_CALL.finditer(text)][-1]
 
 
