@@ -73,6 +73,22 @@ def assert_glyph_shapes(path):
     assert len(shown) >= 4, f"{path}: glyph colours {counts}"
 
 
+def wait_for_glyph_shapes(shoot, timeout=30):
+    """Takes screenshots with shoot() until one shows the glyph shapes and returns it. The
+    first frames follow the window after a while that grows on a busy or emulated machine;
+    past the timeout the last screenshot's check fails."""
+    deadline = time.monotonic() + timeout
+    while True:
+        path = shoot()
+        try:
+            assert_glyph_shapes(path)
+            return path
+        except AssertionError:
+            if time.monotonic() > deadline:
+                raise
+        time.sleep(0.25)
+
+
 def picture_distance(a, b):
     """Mean absolute difference of two screenshots reduced to 80 x 60 grey, 0..255."""
     from PIL import Image, ImageChops, ImageStat

@@ -22,7 +22,8 @@ import pytest
 # The helpers this harness shares with the Linux one; the test files take them from here.
 sys.path.insert(0, os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 from harness.display import (assert_glyph_shapes, glyph_colour_counts,  # noqa: E402,F401
-                             picture_distance, screenshot, start_xvfb, wait_until)
+                             picture_distance, screenshot, start_xvfb, wait_for_glyph_shapes,
+                             wait_until)
 from harness.sound import NO_SOUND_DEVICE, Sound, sound  # noqa: E402,F401
 
 SCREEN_W, SCREEN_H = 640, 480

@@ -18,7 +18,7 @@ import time
 import pytest
 from PIL import ImageGrab
 
-from conftest import (SAVER_CLASS, assert_glyph_shapes, glyph_colour_counts, parse_words,
+from conftest import (SAVER_CLASS, glyph_colour_counts, parse_words, wait_for_glyph_shapes,
                       wait_until)
 
 SETTINGS_KEY = r"HKCU\Software\Quillon\Velta II"
@@ -148,8 +148,7 @@ def test_values_of_the_wrong_kind_are_read_by_their_rules_and_written_back(
     set_values(desktop, [c[:3] for c in cases] + FOREIGN_VALUES)
     saver = start(desktop, start_saver)
     saver.wait_window()
-    time.sleep(1.0)
-    assert_glyph_shapes(desktop.screenshot(f"wrong-kind-{len(cases)}.png"))
+    wait_for_glyph_shapes(lambda: desktop.screenshot(f"wrong-kind-{len(cases)}.png"))
     assert escape_and_wait(desktop, saver) == 0
 
     values, subkeys = stored_values(desktop)
@@ -198,7 +197,7 @@ def run_with_sound(desktop, sound, start_saver, build, seconds, until=None):
         else:
             time.sleep(seconds)
         assert not saver.exited(), "the saver ended by itself"
-        assert_glyph_shapes(desktop.screenshot(build + ".png"))
+        wait_for_glyph_shapes(lambda: desktop.screenshot(build + ".png"))
         # The close waits for the players at most half a second on its own clock
         # (test_music.py's probe measures it): a close held by a player would not end here.
         assert escape_and_wait(desktop, saver, 10) == 0
@@ -254,8 +253,7 @@ def test_libraries_planted_beside_the_saver_are_never_loaded(desktop, sound, sta
                    30)
         assert not os.path.exists(log), "planted libraries were loaded:\n" + open(log).read()
         saver.wait_window()
-        time.sleep(1.0)
-        assert_glyph_shapes(desktop.screenshot("planted.png"))
+        wait_for_glyph_shapes(lambda: desktop.screenshot("planted.png"))
         assert escape_and_wait(desktop, saver) == 0
     assert rec.streams(), "the tune did not play"
     assert not os.path.exists(log), "planted libraries were loaded:\n" + open(log).read()
@@ -271,12 +269,12 @@ def test_a_missing_library_fails_like_a_missing_display_or_sound_device(
         if text:
             assert desktop.answer_box("ERROR") == [text]
         saver.wait_window()
-        time.sleep(1.0)
-        shot = desktop.screenshot(f"no-{library}.png")
         if text:
+            time.sleep(1.0)
+            shot = desktop.screenshot(f"no-{library}.png")
             assert glyph_colour_counts(shot)[1] == 0, "something was drawn after the failed set-up"
         else:
-            assert_glyph_shapes(shot)
+            wait_for_glyph_shapes(lambda: desktop.screenshot(f"no-{library}.png"))
         desktop.xdotool("mousemove", 500, 400)
         assert saver.wait(10) == 0
     assert not rec.streams(), "music played"
