@@ -119,9 +119,23 @@ def measure(desktop, caption, problems):
     return dialog, controls
 
 
-def close(desktop, dialog, button):
-    assert desktop.wintool("click", dialog["hwnd"], button)[0] == 0
-    assert wait_until(lambda: not desktop.find_window(DIALOG_CLASS, dialog["caption"]), 10)
+def close(desktop, dialog, button, proc):
+    """Clicks the button, again while the dialog stays but its button is not found; a dialog
+    gone before the click fails with what the program said."""
+    caption = dialog["caption"]
+
+    def click():
+        if desktop.wintool("click", dialog["hwnd"], button)[0] == 0:
+            return "clicked"
+        return None if desktop.find_window(DIALOG_CLASS, caption) else "gone"
+
+    if wait_until(click, 10) != "clicked":
+        with open(os.path.join(desktop.workdir, "trace-output.txt"), errors="replace") as f:
+            said = f.read()[-3000:]
+        ended = "runs" if proc.poll() is None else f"ended with {proc.returncode}"
+        raise AssertionError(f"no button {button} to click in {caption!r}; the program {ended}, "
+                             f"saying:\n{said}")
+    assert wait_until(lambda: not desktop.find_window(DIALOG_CLASS, caption), 10)
 
 
 def test_dialogs_fit_their_texts_and_the_screen(desktop):
@@ -139,11 +153,11 @@ def test_dialogs_fit_their_texts_and_the_screen(desktop):
                         button["y"] + button["h"] // 2, "click", 1)
         time.sleep(0.5)
         desktop.xdotool("key", "F1")
-        close(desktop, measure(desktop, CONTROL_MENU, problems)[0], IDOK)
+        close(desktop, measure(desktop, CONTROL_MENU, problems)[0], IDOK, proc)
         assert desktop.wintool("click", settings["hwnd"], ABOUT_BUTTON)[0] == 0
         about, about_controls = measure(desktop, ABOUT, problems)
-        close(desktop, about, IDOK)
-        close(desktop, settings, IDCANCEL)
+        close(desktop, about, IDOK, proc)
+        close(desktop, settings, IDCANCEL, proc)
         assert proc.wait(60) == 1
     finally:
         if proc.poll() is None:
