@@ -2,21 +2,19 @@
 a window it is given by id or by XScreenSaver's variable; signals and close requests."""
 import re
 import signal
-import time
 
 import pytest
 from PIL import Image
 
 from conftest import SCREEN_H, SCREEN_W
-from harness.display import assert_glyph_shapes, picture_distance
+from harness.display import (assert_glyph_shapes, picture_distance, wait_for_glyph_shapes,
+                             wait_until)
 
 
 def assert_drawn_and_moving(screen, box=None):
-    first = screen.shot(box)
-    time.sleep(0.5)
-    second = screen.shot(box)
-    assert_glyph_shapes(first)
-    assert picture_distance(first, second) > 0.3, "the picture stands still"
+    first = wait_for_glyph_shapes(lambda: screen.shot(box))
+    assert wait_until(lambda: picture_distance(first, screen.shot(box)) > 0.3, 10), \
+        "the picture stands still"
 
 
 def lit_centre(path):
@@ -25,6 +23,15 @@ def lit_centre(path):
     width, height = image.size
     lit = [(i % width, i // width) for i, v in enumerate(image.getdata()) if v > 10]
     return (sum(x for x, _ in lit) / len(lit) / width, sum(y for _, y in lit) / len(lit) / height)
+
+
+def in_middle(path):
+    try:
+        assert_glyph_shapes(path)
+    except AssertionError:
+        return False
+    x, y = lit_centre(path)
+    return 0.4 < x < 0.6 and 0.4 < y < 0.6
 
 
 def test_own_window_by_default_follows_its_size_and_closes_on_request(screen, velta):
@@ -36,7 +43,9 @@ def test_own_window_by_default_follows_its_size_and_closes_on_request(screen, ve
 
     screen.run("xdotool", "windowsize", window, 400, 300)
     assert screen.size(window) == (400, 300)
-    time.sleep(0.3)
+    # The new size shows once velta2 has drawn a frame at it; until then the old picture's
+    # corner is there.
+    wait_until(lambda: in_middle(screen.shot((0, 0, 400, 300))), 10)
     small = screen.shot((0, 0, 400, 300))
     assert_glyph_shapes(small)
     x, y = lit_centre(small)
