@@ -58,7 +58,8 @@ def dialog_items(desktop, dialog):
 
 
 def close_dialog(desktop, dialog):
-    assert desktop.wintool("click", dialog["hwnd"], IDOK)[0] == 0
+    code, why = desktop.wine([desktop.wintool_exe, "click", str(dialog["hwnd"]), str(IDOK)])
+    assert code == 0, why
     assert wait_until(lambda: not desktop.find_window(DIALOG_CLASS, dialog["title"]), 15)
 
 

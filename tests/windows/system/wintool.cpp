@@ -330,6 +330,25 @@ BOOL CALLBACK print_control_layout(HWND hwnd, LPARAM dc) {
 // then one line per control with its window rect, client size and the room its caption needs
 // in that font (what the dialog manager gives every control). path and id name the file and
 // the template the dialog was made from.
+// Clicks a dialog's button by a posted BM_CLICK, so that a dialog which ends on the click cannot
+// hold this program up. A button not found or a post refused is tried again for two seconds;
+// then what failed is printed.
+int click(HWND dialog, int id) {
+    HWND button = nullptr;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (attempt > 0)
+            Sleep(100);
+        button = GetDlgItem(dialog, id);
+        if (button && PostMessageA(button, BM_CLICK, 0, 0))
+            return 0;
+        error = GetLastError();
+    }
+    std::printf("click failed: dialog=%d button=%llu error=%lu\n", IsWindow(dialog) ? 1 : 0,
+                (unsigned long long)(uintptr_t)button, error);
+    return 1;
+}
+
 int layout(const char* caption, const char* path, int id, int seconds) {
     const DWORD limit = seconds * 1000, start = GetTickCount();
     HWND dlg = nullptr;
@@ -525,11 +544,8 @@ int main(int argc, char** argv) {
         EnumChildWindows(handle_arg(argv[2]), print_item, 0);
         return 0;
     }
-    if (argc >= 4 && std::strcmp(argv[1], "click") == 0) {
-        // Posted, so that a dialog which ends on the click cannot hold this program up.
-        HWND button = GetDlgItem(handle_arg(argv[2]), std::atoi(argv[3]));
-        return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
-    }
+    if (argc >= 4 && std::strcmp(argv[1], "click") == 0)
+        return click(handle_arg(argv[2]), std::atoi(argv[3]));
     if (argc >= 7 && std::strcmp(argv[1], "host") == 0)
         return host(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                     std::atoi(argv[6]));
