@@ -150,6 +150,11 @@ class Desktop:
         code, text = self.wine([self.wintool_exe] + [str(a) for a in args])
         return code, [parse_words(l) for l in text.splitlines() if "=" in l]
 
+    def click(self, hwnd, button):
+        """Clicks a dialog's button; a click that fails says why in wintool's words."""
+        code, said = self.wine([self.wintool_exe, "click", str(hwnd), str(button)])
+        assert code == 0, said.strip()
+
     def find_window(self, cls, title):
         code, rows = self.wintool("find", cls, title)
         return rows[0] if code == 0 and rows else None

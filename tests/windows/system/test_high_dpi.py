@@ -121,13 +121,14 @@ def measure(desktop, caption, problems):
 
 def close(desktop, dialog, button, proc):
     """Clicks the button; a click that fails says why, with what the program said."""
-    code, why = desktop.wine([desktop.wintool_exe, "click", str(dialog["hwnd"]), str(button)])
-    if code != 0:
+    try:
+        desktop.click(dialog["hwnd"], button)
+    except AssertionError as e:
         with open(os.path.join(desktop.workdir, "trace-output.txt"), errors="replace") as f:
             said = f.read()[-3000:]
         ended = "runs" if proc.poll() is None else f"ended with {proc.returncode}"
-        raise AssertionError(f"{why.strip()} in {dialog['caption']!r}; the program {ended}, "
-                             f"saying:\n{said}")
+        raise AssertionError(f"{e} in {dialog['caption']!r}; the program {ended}, "
+                             f"saying:\n{said}") from e
     assert wait_until(lambda: not desktop.find_window(DIALOG_CLASS, dialog["caption"]), 10)
 
 
@@ -147,7 +148,7 @@ def test_dialogs_fit_their_texts_and_the_screen(desktop):
         time.sleep(0.5)
         desktop.xdotool("key", "F1")
         close(desktop, measure(desktop, CONTROL_MENU, problems)[0], IDOK, proc)
-        assert desktop.wintool("click", settings["hwnd"], ABOUT_BUTTON)[0] == 0
+        desktop.click(settings["hwnd"], ABOUT_BUTTON)
         about, about_controls = measure(desktop, ABOUT, problems)
         close(desktop, about, IDOK, proc)
         close(desktop, settings, IDCANCEL, proc)

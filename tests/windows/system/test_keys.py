@@ -58,8 +58,7 @@ def dialog_items(desktop, dialog):
 
 
 def close_dialog(desktop, dialog):
-    code, why = desktop.wine([desktop.wintool_exe, "click", str(dialog["hwnd"]), str(IDOK)])
-    assert code == 0, why
+    desktop.click(dialog["hwnd"], IDOK)
     assert wait_until(lambda: not desktop.find_window(DIALOG_CLASS, dialog["title"]), 15)
 
 

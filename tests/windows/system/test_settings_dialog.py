@@ -220,7 +220,7 @@ def test_import_question_yes_merges_modules_1_to_10_and_the_cycle_time(desktop, 
     settings = desktop.find_window(DIALOG_CLASS, TITLE)
     assert settings and settings["visible"] == "0", "the question comes before the dialog shows"
     assert box["parent"] == settings["hwnd"], "the question is owned by the dialog"
-    assert desktop.wintool("click", box["hwnd"], IDYES)[0] == 0
+    desktop.click(box["hwnd"], IDYES)
     dialog = SettingsDialog(desktop, saver, saver.wait_window(DIALOG_CLASS, TITLE)["hwnd"])
     assert wait_until(lambda: dialog.text(SECONDS) == "42", 20)
     dialog.click(IDCANCEL)
@@ -415,7 +415,7 @@ def test_about_box_is_owned_centred_shows_the_version_and_changes_nothing(
     assert desktop.find_window(DIALOG_CLASS, TITLE)["enabled"] == "1"
     # Pressed by a message, which can arrive between two frames: the box must still paint,
     # and the preview must run again afterwards (Enter then shows the next module).
-    assert desktop.wintool("click", dialog.hwnd, ABOUT)[0] == 0
+    desktop.click(dialog.hwnd, ABOUT)
     about = dialog.saver.wait_window(DIALOG_CLASS, ABOUT_TITLE)
     assert wait_until(lambda: about_is_painted(desktop, about), 10)
     close_about(desktop)
